@@ -1,0 +1,63 @@
+// surface.h - pixel surfaces: the back buffer, picture surfaces and their blits.
+//
+// A Surface is width x height pixels at 32 bits (0x00RRGGBB, little-endian in memory: blue,
+// green, red, 0) or 24 bits (blue, green, red) per pixel, rows `pitch` bytes apart.
+// Every operation works at both depths.
+//
+//   Surface s(320, 240, 32);
+//   SurfaceLock lock;  if (LockSurface(s, lock)) { ... lock.pixels, lock.pitch ... UnlockSurface(s); }
+//   FillSurface(s, nullptr, 0);                                  // black
+//   BlitSurface(dst, &dstRect, src, nullptr, true, 0x0000FF);    // stretched, blue keyed
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/display_object.h"
+
+// Left, top, right, bottom; right and bottom exclusive.
+struct PixelRect {
+  int32_t left, top, right, bottom;
+};
+
+class Surface : public DisplayObject {
+ public:
+  Surface(int width, int height, int bitsPerPixel, int pitch = 0);
+
+  int width;
+  int height;
+  int bitsPerPixel;  // 32 or 24
+  int pitch;         // bytes per row, at least width * bytes per pixel
+  std::vector<uint8_t> pixels;
+
+  // Test hooks: a surface can refuse to be locked or to give a text context, as a lost
+  // surface would.
+  bool refuseLock = false;
+  bool refuseText = false;
+  bool locked = false;
+
+  int BytesPerPixel() const { return bitsPerPixel / 8; }
+  uint32_t GetPixel(int x, int y) const;          // 0x00RRGGBB
+  void SetPixel(int x, int y, uint32_t color);    // color 0x00RRGGBB
+};
+
+struct SurfaceLock {
+  uint8_t* pixels = nullptr;
+  int pitch = 0;
+};
+
+bool LockSurface(Surface& surface, SurfaceLock& lock);
+void UnlockSurface(Surface& surface);
+
+// Fills `rect` (or the whole surface) with 0x00RRGGBB, clipped to the surface.
+void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color);
+
+// Copies `source` (whole, or `sourceRect`) onto `destination` (whole, or `destRect`),
+// stretched nearest-neighbour, clipped to the destination. With `useKey`, source pixels whose
+// 24 colour bits equal `key` are skipped. Returns false when nothing could be blitted
+// (empty or invalid rectangles).
+bool BlitSurface(Surface& destination, const PixelRect* destRect, const Surface& source,
+                 const PixelRect* sourceRect, bool useKey, uint32_t key);
+
+// Reads a BMP file (1, 4, 8, 24 or 32 bits) into a new surface of the given depth;
+// null when the file is missing or unreadable.
+Surface* LoadBmpSurface(const char* path, int bitsPerPixel);

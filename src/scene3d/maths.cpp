@@ -1,0 +1,83 @@
+#include "scene3d/maths.h"
+
+#include <cmath>
+
+Vector3 SetVector(float x, float y, float z) { return Vector3{x, y, z}; }
+
+Vector3 DivideVector(Vector3 v, float s) { return Vector3{v.x / s, v.y / s, v.z / s}; }
+
+float LengthSquared(Vector3 v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
+
+Matrix4x4 MakeZero() { return Matrix4x4{}; }
+
+Matrix4x4 MakeIdentity() {
+  Matrix4x4 result{};
+  result.m[0] = 1.0f;
+  result.m[5] = 1.0f;
+  result.m[10] = 1.0f;
+  result.m[15] = 1.0f;
+  return result;
+}
+
+Matrix4x4 MultiplyMatrices(const Matrix4x4& first, const Matrix4x4& second) {
+  Matrix4x4 result = MakeZero();
+  for (int i = 0; i < 4; i++) {
+    for (int j = 0; j < 4; j++) {
+      float sum = result.m[4 * i + j];
+      for (int k = 0; k < 4; k++) sum += second.m[4 * i + k] * first.m[4 * k + j];
+      result.m[4 * i + j] = sum;
+    }
+  }
+  return result;
+}
+
+Matrix4x4 MakePerspective(float nearPlane, float farPlane, float fieldOfView) {
+  float half = fieldOfView * 0.5f;
+  float c = static_cast<float>(std::cos(static_cast<double>(half)));
+  float s = static_cast<float>(std::sin(static_cast<double>(half)));
+  float q = s / (1.0f - nearPlane / farPlane);
+  Matrix4x4 result = MakeZero();
+  result.m[0] = c;
+  result.m[5] = c;
+  result.m[10] = q;
+  result.m[11] = s;
+  result.m[14] = -q * nearPlane;
+  return result;
+}
+
+static float Length(Vector3 v) {
+  return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v))));
+}
+
+// Summed z first, as the camera translation has always been computed.
+static float DotZYX(Vector3 a, Vector3 b) { return a.z * b.z + a.y * b.y + a.x * b.x; }
+
+Matrix4x4 MakeLookAt(Vector3 eye, Vector3 target, Vector3 up) {
+  Vector3 forward = SetVector(target.x - eye.x, target.y - eye.y, target.z - eye.z);
+  forward = DivideVector(forward, Length(forward));
+
+  Vector3 right = SetVector(up.y * forward.z - up.z * forward.y,
+                            up.z * forward.x - up.x * forward.z,
+                            up.x * forward.y - up.y * forward.x);
+  // The new up is taken from right before right is normalised.
+  Vector3 upNew = SetVector(forward.y * right.z - forward.z * right.y,
+                            forward.z * right.x - forward.x * right.z,
+                            forward.x * right.y - forward.y * right.x);
+  right = DivideVector(right, Length(right));
+  upNew = DivideVector(upNew, Length(upNew));
+
+  Matrix4x4 result = MakeIdentity();
+  result.m[0] = right.x;
+  result.m[4] = right.y;
+  result.m[8] = right.z;
+  result.m[1] = upNew.x;
+  result.m[5] = upNew.y;
+  result.m[9] = upNew.z;
+  result.m[2] = forward.x;
+  result.m[6] = forward.y;
+  result.m[10] = forward.z;
+  result.m[12] = -DotZYX(eye, right);
+  result.m[13] = -DotZYX(eye, upNew);
+  result.m[14] = -DotZYX(eye, forward);
+  return result;
+}

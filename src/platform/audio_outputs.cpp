@@ -1,0 +1,224 @@
+#include "platform/audio_outputs.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+// ---- SDL: the sound card ----------------------------------------------------------------
+
+namespace {
+constexpr int kQueuedMilliseconds = 100;
+constexpr int kBytesPerFrame = 4;  // 16-bit stereo
+}  // namespace
+
+SdlAudioOutput::~SdlAudioOutput() { Close(); }
+
+bool SdlAudioOutput::Open(int sampleRate, std::string* error) {
+  Close();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (error) *error = std::string("SDL audio could not start: ") + SDL_GetError();
+    return false;
+  }
+  subsystemUp_ = true;
+  SDL_AudioSpec want{};
+  want.freq = sampleRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  want.callback = nullptr;  // queued audio: MIDASpoll feeds it, no thread of ours
+  SDL_AudioSpec have{};
+  // No allowed changes: SDL converts to whatever the card takes, so our rate stays exact.
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device_ == 0) {
+    if (error) *error = std::string("the audio device could not be opened: ") + SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp_ = false;
+    return false;
+  }
+  rate_ = sampleRate;
+  return true;
+}
+
+int SdlAudioOutput::FramesWanted() {
+  if (device_ == 0) return 0;
+  const int64_t target = static_cast<int64_t>(rate_) * kQueuedMilliseconds / 1000;
+  const int64_t queued = SDL_GetQueuedAudioSize(device_) / kBytesPerFrame;
+  return static_cast<int>(std::max<int64_t>(0, target - queued));
+}
+
+void SdlAudioOutput::Write(const int16_t* interleaved, int frames) {
+  if (device_ == 0 || frames <= 0) return;
+  SDL_QueueAudio(device_, interleaved, static_cast<Uint32>(frames) * kBytesPerFrame);
+}
+
+void SdlAudioOutput::Start() {
+  if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+}
+
+void SdlAudioOutput::Close() {
+  if (device_ != 0) {
+    SDL_CloseAudioDevice(device_);
+    device_ = 0;
+  }
+  if (subsystemUp_) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    subsystemUp_ = false;
+  }
+}
+
+// ---- Silence that keeps time -------------------------------------------------------------
+
+SilentAudioOutput::SilentAudioOutput(std::function<uint32_t()> clockMs) : clock_(std::move(clockMs)) {}
+
+uint32_t SilentAudioOutput::Now() { return clock_ ? clock_() : SDL_GetTicks(); }
+
+bool SilentAudioOutput::Open(int sampleRate, std::string* error) {
+  if (sampleRate <= 0) {
+    if (error) *error = "the sample rate must be positive";
+    return false;
+  }
+  rate_ = sampleRate;
+  startMs_ = Now();
+  written_ = 0;
+  return true;
+}
+
+int SilentAudioOutput::FramesWanted() {
+  if (rate_ == 0) return 0;
+  // Unsigned difference: correct across the 49-day wrap of a 32-bit millisecond clock.
+  const uint64_t elapsedMs = static_cast<uint32_t>(Now() - startMs_);
+  const uint64_t target = elapsedMs * static_cast<uint64_t>(rate_) / 1000;
+  if (target <= written_) return 0;
+  return static_cast<int>(std::min<uint64_t>(target - written_, INT32_MAX));
+}
+
+void SilentAudioOutput::Write(const int16_t*, int frames) {
+  if (frames > 0) written_ += static_cast<uint64_t>(frames);
+}
+
+void SilentAudioOutput::Start() {
+  startMs_ = Now();
+  written_ = 0;
+}
+
+void SilentAudioOutput::Close() { rate_ = 0; }
+
+// ---- WAV file in step with the frame counter ---------------------------------------------
+
+namespace {
+constexpr uint32_t kWavHeaderBytes = 44;
+constexpr uint64_t kMaxDataBytes = 0xFFFFFFFFull - (kWavHeaderBytes - 8);
+
+void PutLe16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void MakeWavHeader(uint8_t* h, int rate, uint32_t dataBytes) {
+  std::memcpy(h, "RIFF", 4);
+  PutLe32(h + 4, dataBytes + kWavHeaderBytes - 8);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutLe32(h + 16, 16);  // PCM format chunk
+  PutLe16(h + 20, 1);   // integer PCM
+  PutLe16(h + 22, 2);
+  PutLe32(h + 24, static_cast<uint32_t>(rate));
+  PutLe32(h + 28, static_cast<uint32_t>(rate) * kBytesPerFrame);
+  PutLe16(h + 32, kBytesPerFrame);
+  PutLe16(h + 34, 16);
+  std::memcpy(h + 36, "data", 4);
+  PutLe32(h + 40, dataBytes);
+}
+}  // namespace
+
+WavAudioOutput::WavAudioOutput(std::string path, std::function<uint64_t()> frameCounter, int fps)
+    : path_(std::move(path)), frameCounter_(std::move(frameCounter)), fps_(fps) {}
+
+WavAudioOutput::~WavAudioOutput() { Close(); }
+
+void WavAudioOutput::Fail(const std::string& why) {
+  if (error_.empty()) error_ = why;
+}
+
+bool WavAudioOutput::Open(int sampleRate, std::string* error) {
+  Close();
+  error_.clear();
+  written_ = 0;
+  if (sampleRate <= 0 || fps_ <= 0 || !frameCounter_) {
+    if (error) *error = "the WAV output needs a positive rate, a positive frame rate and a frame counter";
+    return false;
+  }
+  file_ = std::fopen(path_.c_str(), "wb");
+  if (!file_) {
+    if (error) *error = "cannot create " + path_ + ": " + std::strerror(errno);
+    return false;
+  }
+  rate_ = sampleRate;
+  uint8_t header[kWavHeaderBytes];
+  MakeWavHeader(header, rate_, 0);  // sizes are filled in by Close
+  if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
+    if (error) *error = "cannot write " + path_;
+    std::fclose(file_);
+    file_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+uint64_t WavAudioOutput::Target() const {
+  return frameCounter_() * static_cast<uint64_t>(rate_) / static_cast<uint64_t>(fps_);
+}
+
+int WavAudioOutput::FramesWanted() {
+  if (!file_ || !error_.empty()) return 0;
+  const uint64_t target = Target();
+  if (target <= written_) return 0;
+  return static_cast<int>(std::min<uint64_t>(target - written_, INT32_MAX));
+}
+
+void WavAudioOutput::Write(const int16_t* interleaved, int frames) {
+  if (!file_ || !error_.empty() || frames <= 0) return;
+  if ((written_ + static_cast<uint64_t>(frames)) * kBytesPerFrame > kMaxDataBytes) {
+    Fail("the music is too long for one WAV file");
+    return;
+  }
+  // Little-endian on disk whatever the host.
+  uint8_t buffer[4096];
+  const int framesPerChunk = static_cast<int>(sizeof buffer) / kBytesPerFrame;
+  for (int done = 0; done < frames;) {
+    const int n = std::min(framesPerChunk, frames - done);
+    for (int i = 0; i < n * 2; ++i) {
+      const int16_t s = interleaved ? interleaved[done * 2 + i] : 0;
+      PutLe16(buffer + i * 2, static_cast<uint16_t>(s));
+    }
+    const size_t bytes = static_cast<size_t>(n) * kBytesPerFrame;
+    if (std::fwrite(buffer, 1, bytes, file_) != bytes) {
+      Fail("cannot write " + path_);
+      return;
+    }
+    done += n;
+    written_ += static_cast<uint64_t>(n);
+  }
+}
+
+void WavAudioOutput::Start() {
+  if (!file_) return;
+  const int pad = FramesWanted();
+  if (pad > 0) Write(nullptr, pad);  // null source writes silence
+}
+
+void WavAudioOutput::Close() {
+  if (!file_) return;
+  uint8_t header[kWavHeaderBytes];
+  MakeWavHeader(header, rate_, static_cast<uint32_t>(written_ * kBytesPerFrame));
+  if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file_) != sizeof header)
+    Fail("cannot finish " + path_);
+  if (std::fclose(file_) != 0) Fail("cannot finish " + path_);
+  file_ = nullptr;
+}

@@ -1,0 +1,100 @@
+#include "scene3d/lighting.h"
+
+#include <cmath>
+
+namespace {
+
+float Dot(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+float Length(Vector3 v) {
+  return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v))));
+}
+
+// Intensity of one light at a vertex; anything not above 0 adds nothing.
+float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
+  switch (light.type) {
+    case LIGHT_POINT: {
+      Vector3 d = SetVector(p.x - light.position.x, p.y - light.position.y,
+                            p.z - light.position.z);
+      // The range cube rejects most vertices before any square root.
+      if (std::fabs(d.x) > light.range || std::fabs(d.y) > light.range ||
+          std::fabs(d.z) > light.range)
+        return 0.0f;
+      float distance = Length(d);
+      if (distance > light.range) return 0.0f;
+      float f = (light.range - distance) / light.range;
+      float a = light.attenuation0 + light.attenuation1 * f + light.attenuation2 * f * f;
+      Vector3 toLight = DivideVector(SetVector(-d.x, -d.y, -d.z), distance);
+      return a * Dot(n, toLight);
+    }
+    case LIGHT_SPOT: {
+      Vector3 d = SetVector(p.x - light.position.x, p.y - light.position.y,
+                            p.z - light.position.z);
+      Vector3 u = DivideVector(d, Length(d));
+      float cosine = Dot(u, light.direction);
+      // Rounding can push a unit dot product just past 1; acos would give NaN there and
+      // drop the vertex right on the axis.
+      if (cosine > 1.0f) cosine = 1.0f;
+      if (cosine < -1.0f) cosine = -1.0f;
+      float angle = static_cast<float>(std::acos(static_cast<double>(cosine)));
+      if (angle > light.phi) return 0.0f;
+      float e = -Dot(n, light.direction);
+      if (angle > light.theta && light.phi > light.theta) {
+        float s = (angle - light.theta) / (light.phi - light.theta);
+        if (light.falloff == 1.0f) {
+          e = e * (1.0f - s);
+        } else {
+          double power = std::pow(static_cast<double>(s * 1.570796f),
+                                  static_cast<double>(light.falloff));
+          e = e * static_cast<float>(std::cos(power));
+        }
+      }
+      return e;
+    }
+    case LIGHT_DIRECTIONAL:
+      return Dot(n, light.direction);
+    case LIGHT_POINT_PLAIN: {
+      Vector3 v = SetVector(light.position.x - p.x, light.position.y - p.y,
+                            light.position.z - p.z);
+      return Dot(n, DivideVector(v, Length(v)));
+    }
+    default:
+      return 0.0f;
+  }
+}
+
+}  // namespace
+
+void LightObjectVertices(const Scene* scene, SceneObject* object, SceneColor diffuse) {
+  if (object == nullptr || object->workVertices == nullptr) return;
+  const SceneLight* lights = scene != nullptr ? scene->lights : nullptr;
+  uint32_t lightCount = lights != nullptr ? scene->lightCount : 0;
+
+  for (uint32_t i = 0; i < object->vertexCount; i++) {
+    WorkVertex& work = object->workVertices[i];
+    Vector3 p = SetVector(work.x, work.y, work.z);
+    Vector3 n = SetVector(work.nx, work.ny, work.nz);
+    float sr = 0.0f, sg = 0.0f, sb = 0.0f;
+    for (uint32_t l = 0; l < lightCount; l++) {
+      const SceneLight& light = lights[l];
+      if (light.type == LIGHT_AMBIENT) {
+        sr += light.color.r;
+        sg += light.color.g;
+        sb += light.color.b;
+        continue;
+      }
+      float e = LightIntensity(light, p, n);
+      if (e > 0.0f) {
+        sr += e * light.color.r;
+        sg += e * light.color.g;
+        sb += e * light.color.b;
+      }
+    }
+    if (sr > 1.0f) sr = 1.0f;
+    if (sg > 1.0f) sg = 1.0f;
+    if (sb > 1.0f) sb = 1.0f;
+    work.r = diffuse.r * sr;
+    work.g = diffuse.g * sg;
+    work.b = diffuse.b * sb;
+  }
+}

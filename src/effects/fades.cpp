@@ -1,0 +1,82 @@
+// fades.cpp - full-screen pictures brightening and darkening over time: Bilde in and out
+// under the stars, Pixel2 into Pixel3, and Lastpic to black. Every level is the low byte of a
+// truncated product; darkening goes through the subtraction table, never a multiply.
+#include <cmath>
+#include <cstring>
+
+#include "display/display.h"
+#include "effects/effects.h"
+#include "effects/show_pictures.h"
+
+namespace {
+
+constexpr double ONE_48TH = 0.020833334f;  // the single-precision 1/48, widened
+constexpr double PI = 3.141592653589793;
+
+uint8_t LowByte(double value) { return static_cast<uint8_t>(static_cast<int32_t>(value)); }
+
+}  // namespace
+
+uint8_t FadeBildeLevel(float t) {
+  if (t <= 24.0f || t >= 72.0f) return 0;
+  // Half a sine period over 48 units; the widened 1/48 peaks just past 0.5, so the top is 254.
+  return LowByte(std::sin(static_cast<double>(t - 24.0f) * ONE_48TH * PI) * 255.0);
+}
+
+void FadeBildePicture(float t) {
+  const uint8_t v = FadeBildeLevel(t);
+  if (v == 0) return;
+  const uint32_t amount = 255u - v;
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    const uint32_t* source = Bilde + y * SCREEN_WIDTH;
+    uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
+    for (int x = 0; x < 215; ++x) row[x] += DarkenPixel(source[x], amount);
+  }
+  UploadFrameBuffer(&displayContext, FrameBuffer);
+  // The credits that follow rely on a black frame.
+  std::memset(FrameBuffer, 0, sizeof(FrameBuffer));
+}
+
+uint8_t CrossFadeLevel(float t) {
+  if (t < 48.0f) return 0;
+  if (t >= 96.0f) return 255;
+  return LowByte(static_cast<double>(t - 48.0f) * ONE_48TH * 255.0);
+}
+
+void CrossFadePixelPictures(float t) {
+  std::memset(FrameBuffer, 0, sizeof(FrameBuffer));
+  const uint8_t b = CrossFadeLevel(t);
+  if (b != 255) {
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+      const uint32_t* source = Pixel2 + y * SCREEN_WIDTH;
+      uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
+      for (int x = 0; x < 165; ++x) row[x] = DarkenPixel(source[x], b);
+    }
+  }
+  if (b != 0) {
+    // The two amounts add up to 255, so the overlap (columns 145..164) never carries.
+    const uint32_t amount = 255u - b;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+      const uint32_t* source = Pixel3 + y * SCREEN_WIDTH;
+      uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
+      for (int x = 145; x < SCREEN_WIDTH; ++x) row[x] += DarkenPixel(source[x], amount);
+    }
+  }
+}
+
+bool FadeOutLastAmount(float t, uint8_t* amount) {
+  if (t <= 24.0f || t >= 96.0f) return false;
+  const uint8_t c = LowByte(static_cast<double>(t - 24.0f) * 3.5416666666666665);
+  if (c == 255) return false;  // a zero level as an 8-bit value shows the picture again
+  *amount = c;
+  return true;
+}
+
+void FadeOutLastPicture(float t) {
+  uint8_t c = 0;
+  if (!FadeOutLastAmount(t, &c)) {
+    std::memcpy(FrameBuffer, Lastpic, sizeof(FrameBuffer));
+    return;
+  }
+  for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = DarkenPixel(Lastpic[i], c);
+}

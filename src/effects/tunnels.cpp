@@ -1,0 +1,71 @@
+// tunnels.cpp - two textures mapped through per-pixel coordinates: the perspective tunnel
+// reads them from the precomputed tunnel table; the swirl tunnel bends its own every frame,
+// computing only the half left of the centre and mirroring it through a point.
+#include <cmath>
+
+#include "effects/effects.h"
+#include "effects/show_pictures.h"
+
+uint16_t SwirlTable[240][106];
+
+namespace {
+
+// Halves every channel separately, so two halves add up without carries.
+inline uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
+
+constexpr int SWIRL_COLUMNS = 106;
+constexpr int SWIRL_FIRST_X = 54;
+
+}  // namespace
+
+uint16_t PerspectiveTunnelOffset(float t) {
+  const int32_t n = static_cast<int32_t>(static_cast<double>(t) * 5.0);
+  // 511 = two rows forward, one column back: depth and angle scroll together.
+  return static_cast<uint16_t>(511 * n);
+}
+
+void DrawPerspectiveTunnel(float t) {
+  const uint16_t d = PerspectiveTunnelOffset(t);
+  for (int i = 0; i < SCREEN_PIXELS; ++i) {
+    const uint16_t entry = TunnelTable[i];
+    const uint32_t shade = TunnelShadeTable[i];
+    const uint32_t p1 = Texture1[static_cast<uint16_t>(entry + d)];
+    const uint32_t p2 = Texture2[static_cast<uint16_t>(entry - d)];
+    FrameBuffer[i] = Half(DarkenPixel(p1, shade)) + Half(DarkenPixel(p2, shade));
+  }
+}
+
+void DrawSwirlTunnel(float t) {
+  const double phase = static_cast<double>(t) * 0.16666666666666666;
+  const double twist = std::cos(static_cast<double>(t) * static_cast<double>(0.083333336f) *
+                                6.283185307179586);
+  const uint16_t scroll = static_cast<uint16_t>(static_cast<int32_t>(static_cast<double>(t) * 12.0));
+
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    // Below the centre row the quarter table is read mirrored; the centre row itself is not
+    // in it, and there the distance is plain.
+    const int tableRow = y <= 119 ? y : 240 - y;
+    const double e = static_cast<double>(y) - 120.00000001;
+    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+      const int x = SWIRL_FIRST_X + j;
+      const float h = y == 120 ? static_cast<float>(160 - x) : DistanceTable[tableRow * 160 + x];
+      const double q = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase) +
+                       static_cast<double>(x - 160) / e;
+      const uint32_t angle =
+          static_cast<uint8_t>(static_cast<int32_t>(std::atan(q) * 81.48733085));
+      const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(h));
+      SwirlTable[y][j] = static_cast<uint16_t>(radius << 8 | angle);
+    }
+  }
+
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    uint32_t* middle = FrameBuffer + y * SCREEN_WIDTH + 108;
+    uint32_t* right = FrameBuffer + y * SCREEN_WIDTH + 214;
+    const uint16_t* own = SwirlTable[y];
+    const uint16_t* mirrored = SwirlTable[239 - y];
+    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+      middle[j] = Texture4[static_cast<uint16_t>(own[j] + scroll)];
+      right[j] = Texture4[static_cast<uint16_t>(mirrored[105 - j] + scroll)];
+    }
+  }
+}

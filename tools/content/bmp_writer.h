@@ -4,6 +4,7 @@
 //   WriteBmp24("Textures/Metal.bmp", image, &error);          // image pixels 0x00RRGGBB
 //   WriteBmp8("Textures/Marble.bmp", indices, palette, &error); // indices in the low byte
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -9,6 +9,7 @@ DisplayContext displayContext;
 void CreateMainWindow(Platform* instance, int, DisplayContext* context) {
   context->instance = instance;
   context->window = instance->system->CreateMainWindow(instance, "Tavrine 3D");
+  if (context->window) context->window->userData = context;
 }
 
 static DisplayDriver* DriverOf(DisplayContext* context) {
@@ -97,4 +98,13 @@ void ReleaseDisplay(DisplayContext* context) {
   driver->Release(context->primarySurface);
   driver->Release(context->direct3D);
   driver->Release(context->directDraw);
+  // The objects are gone: forget them, so that nothing can reach freed memory.
+  context->backgroundMaterial = nullptr;
+  context->viewport = nullptr;
+  context->device = nullptr;
+  context->zBuffer = nullptr;
+  context->backBuffer = nullptr;
+  context->primarySurface = nullptr;
+  context->direct3D = nullptr;
+  context->directDraw = nullptr;
 }

@@ -16,6 +16,7 @@ struct Platform;
 struct PlatformWindow {
   Platform* platform = nullptr;
   void* native = nullptr;
+  void* userData = nullptr;  // the show attaches its display context here
 };
 
 enum class WindowMessageType { Create, KeyDown, Close, Destroy, Quit, Other };

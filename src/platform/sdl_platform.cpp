@@ -1,0 +1,177 @@
+#include "platform/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/audio_outputs.h"
+#include "platform/display_results.h"
+
+SdlSystem::SdlSystem() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");  // SIGTERM arrives as a quit event
+  SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS);
+}
+
+SdlSystem::~SdlSystem() {
+  if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+  SDL_Quit();
+}
+
+uint32_t SdlSystem::Ticks() { return SDL_GetTicks(); }
+
+PlatformWindow* SdlSystem::CreateMainWindow(Platform* platform, const char* title) {
+  window.platform = platform;
+  window.native = nullptr;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return &window;
+  // Created at the desktop's size: without a window manager a smaller window is not enlarged.
+  SDL_DisplayMode desktop{};
+  int width = 640, height = 480;
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+    width = desktop.w;
+    height = desktop.h;
+  }
+  sdlWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+  window.native = sdlWindow;
+  posted_.push_back(WindowMessage{&window, WindowMessageType::Create, 0});
+  return &window;
+}
+
+void SdlSystem::DestroyWindow(PlatformWindow* w) {
+  // The window itself stays until the process ends, as the show has always had it.
+  posted_.push_back(WindowMessage{w, WindowMessageType::Destroy, 0});
+}
+
+bool SdlSystem::PeekMessage(WindowMessage& message) {
+  if (!posted_.empty()) {
+    message = posted_.front();
+    posted_.pop_front();
+    return true;
+  }
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    message = WindowMessage{&window, WindowMessageType::Other, 0};
+    switch (event.type) {
+      case SDL_KEYDOWN:
+        message.type = WindowMessageType::KeyDown;
+        message.wParam = event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE_KEY : static_cast<uint32_t>(event.key.keysym.sym);
+        return true;
+      case SDL_QUIT:
+        message.type = WindowMessageType::Close;
+        return true;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          message.type = WindowMessageType::Close;
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+void SdlSystem::PostQuitMessage(int code) {
+  posted_.push_back(WindowMessage{nullptr, WindowMessageType::Quit, static_cast<uint32_t>(code)});
+}
+
+void SdlSystem::ShowCursor(bool show) {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void SdlSystem::MessageBox(PlatformWindow* owner, const char* text, const char* caption) {
+  // Said on stderr first, so a run without a display still tells what happened.
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  std::fflush(stderr);
+  SDL_Window* parent = owner ? static_cast<SDL_Window*>(owner->native) : nullptr;
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, parent);
+}
+
+void SdlSystem::ExitProcess(int code) {
+  if (sdlWindow) SDL_DestroyWindow(sdlWindow);
+  sdlWindow = nullptr;
+  SDL_Quit();
+  std::exit(code);
+}
+
+SdlPresenter::~SdlPresenter() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+}
+
+bool SdlPresenter::Open(SDL_Window* window) {
+  if (renderer_) return true;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) return false;
+  // The logical size keeps 4:3 and puts black bars where the screen is wider or taller.
+  SDL_RenderSetLogicalSize(renderer_, 320, 240);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, 320, 240);
+  if (!texture_) {
+    SDL_DestroyRenderer(renderer_);
+    renderer_ = nullptr;
+    return false;
+  }
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  return true;
+}
+
+void SdlPresenter::Present(const Surface& back) {
+  if (!texture_ || back.width != 320 || back.height != 240) return;
+  if (back.bitsPerPixel == 32) {
+    SDL_UpdateTexture(texture_, nullptr, back.pixels.data(), back.pitch);
+  } else {
+    if (!converted_) converted_.reset(new uint32_t[320 * 240]);
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 320; ++x) converted_[y * 320 + x] = back.GetPixel(x, y);
+    SDL_UpdateTexture(texture_, nullptr, converted_.get(), 320 * 4);
+  }
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+SdlDisplayDriver::SdlDisplayDriver(SdlSystem* system) : MemoryDisplayDriver(nullptr), system_(system) {
+  presenter = &sdlPresenter_;
+}
+
+int32_t SdlDisplayDriver::CreateDirectDraw(DisplayObject** directDraw) {
+  // SDL quietly falls back to its offscreen or dummy driver when there is no display; a
+  // show nobody can see is a failure unless that driver was asked for by name.
+  const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (!driver || !system_->sdlWindow || (invisible && !(asked && std::strcmp(asked, driver) == 0))) {
+    calls.emplace_back("CreateDirectDraw");
+    return DDERR_NODIRECTDRAWHW;
+  }
+  return MemoryDisplayDriver::CreateDirectDraw(directDraw);
+}
+
+int32_t SdlDisplayDriver::SetDisplayMode(DisplayObject* directDraw, int width, int height, int bits) {
+  if (!sdlPresenter_.Open(system_->sdlWindow)) {
+    calls.emplace_back("SetDisplayMode");
+    return DDERR_INVALIDMODE;
+  }
+  return MemoryDisplayDriver::SetDisplayMode(directDraw, width, height, bits);
+}
+
+int32_t SdlDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, Device3D** device) {
+  // There is no 3D hardware behind this driver: the software rasterizer is the RGB device.
+  if (kind == DeviceKind::Hardware) {
+    calls.emplace_back("CreateHardwareDevice");
+    return DDERR_NO3D;
+  }
+  return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, device);
+}
+
+SdlPlatform::SdlPlatform() : display(&system), audio(new SdlAudioOutput) {
+  platform.system = &system;
+  platform.display = &display;
+  platform.audio = audio.get();
+}

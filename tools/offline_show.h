@@ -1,0 +1,30 @@
+// offline_show.h - running the whole show without a screen, for the tool's subcommands.
+//
+//   OfflineShow show(contentDir, fps, &audio);
+//   show.offline.onFrame = [&](const OfflinePresenter& frame) { ... };
+//   int code = show.Run(&error);
+#pragma once
+#include <string>
+
+#include "platform/offline_platform.h"
+
+// The content folder beside the tool (the build writes it there), or "" when there is none.
+std::string DefaultContentDir();
+
+class OfflineShow {
+ public:
+  OfflineShow(std::string contentDir, double fps, AudioOutput* audio = nullptr);
+  // Runs the show in the content folder (and returns to the current one). The exit code is
+  // the show's; on failure `error` gets the message box the show put up.
+  int Run(std::string* error);
+  // Asks the show to stop after the frame being presented, as Esc would.
+  void Stop() { offline.system.PressKey(VK_ESCAPE_KEY); }
+
+  OfflinePlatform offline;
+
+ private:
+  std::string contentDir_;
+};
+
+// Parses "--content DIR" and "--fps N" style options; false on a malformed one.
+bool TakeOption(int& i, int argc, char** argv, const char* name, std::string* value);

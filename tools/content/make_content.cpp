@@ -3,6 +3,8 @@
 
 #include "content/content.h"
 
+// Every part is written even when an earlier one fails, so one broken part never hides the
+// state of the others; the first failure is the one reported.
 bool MakeContent(const std::string& dir, std::string* error) {
   std::error_code ec;
   for (const char* sub : {"Music", "Images", "Textures", "Scenes"}) {
@@ -12,5 +14,15 @@ bool MakeContent(const std::string& dir, std::string* error) {
       return false;
     }
   }
-  return WriteSongFile(dir, error) && WritePictureFiles(dir, error) && WriteSceneFiles(dir, error);
+  bool ok = true;
+  std::string first;
+  for (bool (*part)(const std::string&, std::string*) : {WriteSongFile, WritePictureFiles, WriteSceneFiles}) {
+    std::string why;
+    if (!part(dir, &why)) {
+      if (ok) first = why.empty() ? "a part of the content pack failed" : why;
+      ok = false;
+    }
+  }
+  if (!ok && error) *error = first;
+  return ok;
 }

@@ -296,6 +296,12 @@ int MIDASclose() {
   return 1;
 }
 
+double MidasPlayedSeconds(MidasPlayHandle playHandle) {
+  SoundState& s = S();
+  auto found = s.plays.find(playHandle);
+  return found == s.plays.end() ? -1.0 : found->second.player->get_position_seconds();
+}
+
 int MIDASgetLastError() { return S().lastError; }
 
 const char* MIDASgetErrorMessage(int errorCode) {

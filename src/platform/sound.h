@@ -52,6 +52,9 @@ int MIDASclose();
 int MIDASgetLastError();
 const char* MIDASgetErrorMessage(int errorCode);
 
+// How far a play has got into its song, in seconds; negative for an unknown handle.
+double MidasPlayedSeconds(MidasPlayHandle playHandle);
+
 // Test hook: make one operation fail as a broken library would (init, loadModule, playModule,
 // stopModule, freeModule or close).
 enum class MidasOperation { Init, LoadModule, PlayModule, StopModule, FreeModule, Close };

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "display/display.h"
+#include "effects/effects.h"
+#include "effects/show_pictures.h"
+
+namespace {
+
+class PictureFades : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
+  void TearDown() override { displayContext.backBuffer = nullptr; }
+};
+
+uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
+
+TEST_F(PictureFades, BildeLevelFollowsHalfASine) {
+  EXPECT_EQ(FadeBildeLevel(10.0f), 0);
+  EXPECT_EQ(FadeBildeLevel(24.0f), 0);
+  EXPECT_EQ(FadeBildeLevel(72.0f), 0);
+  EXPECT_EQ(FadeBildeLevel(25.0f), 16);
+  EXPECT_EQ(FadeBildeLevel(30.0f), 97);
+  EXPECT_EQ(FadeBildeLevel(36.0f), 180);
+  EXPECT_EQ(FadeBildeLevel(48.0f), 254);  // the widened 1/48 lands just past the peak
+  EXPECT_EQ(FadeBildeLevel(60.0f), 180);
+}
+
+TEST_F(PictureFades, BildeLeavesTheFrameAloneWhenDarkAndClearsItAfterDrawing) {
+  std::fill(std::begin(Bilde), std::end(Bilde), 0x00F01005u);
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x00123456u);
+  FadeBildePicture(10.0f);
+  FadeBildePicture(72.0f);
+  EXPECT_EQ(At(0, 0), 0x00123456u);
+  EXPECT_EQ(At(319, 239), 0x00123456u);
+
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+  FadeBildePicture(48.0f);
+  EXPECT_TRUE(std::all_of(std::begin(FrameBuffer), std::end(FrameBuffer),
+                          [](uint32_t p) { return p == 0; }));
+}
+
+TEST_F(PictureFades, BildeReachesTheScreenDarkenedInItsColumnsOnly) {
+  Surface back(320, 240, 32);
+  displayContext.backBuffer = &back;
+  displayContext.backBufferBits = 32;
+  FillSurface(back, nullptr, 0x00ABCDEF);
+  std::fill(std::begin(Bilde), std::end(Bilde), 0x00F01005u);
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+
+  FadeBildePicture(24.0f);  // dark: nothing uploaded
+  EXPECT_EQ(back.GetPixel(0, 0), 0x00ABCDEFu);
+
+  FadeBildePicture(25.0f);  // v = 16: every channel max(c - 239, 0)
+  EXPECT_EQ(back.GetPixel(0, 0), 0x00010000u);
+  EXPECT_EQ(back.GetPixel(214, 239), 0x00010000u);
+  EXPECT_EQ(back.GetPixel(215, 0), 0u);
+
+  FadeBildePicture(48.0f);  // v = 254: one lower, zero stays zero
+  EXPECT_EQ(back.GetPixel(100, 100), 0x00EF0F04u);
+}
+
+TEST_F(PictureFades, CrossFadeMovesFromPixel2ToPixel3) {
+  EXPECT_EQ(CrossFadeLevel(10.0f), 0);
+  EXPECT_EQ(CrossFadeLevel(48.0f), 0);
+  EXPECT_EQ(CrossFadeLevel(72.0f), 127);
+  EXPECT_EQ(CrossFadeLevel(95.9f), 254);
+  EXPECT_EQ(CrossFadeLevel(96.0f), 255);
+
+  std::fill(std::begin(Pixel2), std::end(Pixel2), 0xFFC86432u);  // top byte must not survive
+  std::fill(std::begin(Pixel3), std::end(Pixel3), 0x00FFFFFFu);
+  std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x00123456u);
+
+  CrossFadePixelPictures(10.0f);
+  EXPECT_EQ(At(0, 0), 0x00C86432u);
+  EXPECT_EQ(At(164, 239), 0x00C86432u);
+  EXPECT_EQ(At(165, 0), 0u);
+  EXPECT_EQ(At(319, 239), 0u);
+
+  CrossFadePixelPictures(72.0f);  // Pixel2 darkened by 127, Pixel3 by 128
+  EXPECT_EQ(At(100, 10), 0x00490000u);
+  EXPECT_EQ(At(150, 10), 0x00C87F7Fu);
+  EXPECT_EQ(At(200, 10), 0x007F7F7Fu);
+
+  CrossFadePixelPictures(100.0f);
+  EXPECT_EQ(At(144, 0), 0u);
+  EXPECT_EQ(At(145, 0), 0x00FFFFFFu);
+  EXPECT_EQ(At(319, 239), 0x00FFFFFFu);
+}
+
+TEST_F(PictureFades, CrossFadeOverlapNeverCarriesBetweenChannels) {
+  std::fill(std::begin(Pixel2), std::end(Pixel2), 0x00FFFFFFu);
+  std::fill(std::begin(Pixel3), std::end(Pixel3), 0x00FFFFFFu);
+  for (float t = 0.0f; t < 192.0f; t += 0.37f) {
+    CrossFadePixelPictures(t);
+    ASSERT_EQ(At(155, 120), 0x00FFFFFFu) << "t = " << t;
+  }
+}
+
+TEST_F(PictureFades, LastPictureFadesToBlack) {
+  uint8_t c = 99;
+  EXPECT_FALSE(FadeOutLastAmount(0.0f, &c));
+  EXPECT_FALSE(FadeOutLastAmount(24.0f, &c));
+  EXPECT_FALSE(FadeOutLastAmount(96.0f, &c));
+  ASSERT_TRUE(FadeOutLastAmount(25.0f, &c));
+  EXPECT_EQ(c, 3);
+  ASSERT_TRUE(FadeOutLastAmount(60.0f, &c));
+  EXPECT_EQ(c, 127);
+  ASSERT_TRUE(FadeOutLastAmount(95.9f, &c));
+  EXPECT_EQ(c, 254);
+
+  for (int i = 0; i < SCREEN_PIXELS; ++i) Lastpic[i] = (i * 2654435761u) & 0xFFFFFFu;
+  FadeOutLastPicture(24.0f);
+  EXPECT_TRUE(std::equal(std::begin(Lastpic), std::end(Lastpic), std::begin(FrameBuffer)));
+
+  Lastpic[0] = 0x00FF8040u;
+  FadeOutLastPicture(60.0f);
+  EXPECT_EQ(FrameBuffer[0], 0x00800100u);
+  FadeOutLastPicture(95.9f);
+  EXPECT_EQ(FrameBuffer[0], 0x00010000u);
+}
+
+}  // namespace

@@ -91,10 +91,10 @@ TdsMesh MakeLobedSphere(float r, int lobes, float depth, int slices, int stacks)
 TdsScene Scene1() {
   TdsScene s;
   s.materials.push_back(Material("Brass", 0xFFE0A8, 0x282014, "Metal.bmp"));
-  s.meshes.push_back(Named(Placed(MakeStarPrism(5, 22, 10, 3.5f, 1.6f), Xf::RotateX(kPi / 2)), "Star", "Brass"));
+  s.meshes.push_back(Named(Placed(MakeStarPrism(5, 25, 11, 4.0f, 1.8f), Xf::RotateX(kPi / 2)), "Star", "Brass"));
   s.lights.push_back(PointLight("Key", {-60, -80, 50}, {1.0f, 0.92f, 0.8f}, 400, 1.4f));
   s.lights.push_back(PointLight("Rim", {70, -40, -40}, {0.45f, 0.6f, 1.0f}, 300, 1.2f));
-  s.cameras.push_back(Camera({0, -70, 0}, {0, 0, 0}, 35));
+  s.cameras.push_back(Camera({0, -76, 0}, {0, 0, 0}, 35));
   return s;
 }
 
@@ -109,18 +109,19 @@ TdsScene Scene2() {
   s.materials.push_back(Material("Magma", 0xFFFFFF, 0x301008, "Lava.bmp"));
   const char* names[6] = {"Octa", "Cube", "Ring", "Icosa", "Gem", "Orb"};
   const char* mats[6] = {"Marble", "Ceramic", "Steel", "Walnut", "Board", "Magma"};
-  const TdsMesh shapes[6] = {MakeOctahedron(8),          MakeBox({5.5f, 5.5f, 5.5f}), MakeTorus(5.5f, 2.2f, 32, 12, 4, 1),
-                             MakeIcosahedron(7.5f),      MakeStarPrism(6, 7, 4, 2.5f, 1.2f),
-                             MakeSphere(6.5f, 24, 14, 2, 1)};
+  const TdsMesh shapes[6] = {MakeOctahedron(9.5f),       MakeBox({6.5f, 6.5f, 6.5f}), MakeTorus(6.5f, 2.6f, 32, 12, 4, 1),
+                             MakeIcosahedron(9),         MakeStarPrism(6, 8.5f, 4.5f, 3, 1.4f),
+                             MakeSphere(7.5f, 24, 14, 2, 1)};
   for (int i = 0; i < 6; ++i) {
     const float a = 2 * kPi * i / 6;
-    const Xf place = Xf::Translate({26 * std::cos(a), 26 * std::sin(a), 3 * std::sin(3 * a)}) * Xf::RotateZ(a) *
+    const Xf place = Xf::Translate({25 * std::cos(a), 25 * std::sin(a), 3 * std::sin(3 * a)}) * Xf::RotateZ(a) *
                      Xf::RotateX(0.4f + 0.3f * i);
     s.meshes.push_back(Named(Placed(shapes[i], place), names[i], mats[i]));
   }
   s.lights.push_back(PointLight("Sun", {-40, -90, 80}, {1.0f, 0.95f, 0.85f}, 450, 1.6f));
   s.lights.push_back(PointLight("Fill", {60, 40, -30}, {0.55f, 0.45f, 0.9f}, 300, 1.1f));
-  s.cameras.push_back(Camera({0, -78, 32}, {0, 0, -2}, 35));
+  s.lights.push_back(PointLight("Back", {-30, 80, 40}, {0.9f, 0.6f, 0.5f}, 300, 1.2f));
+  s.cameras.push_back(Camera({0, -66, 30}, {0, 0, -2}, 35));
   return s;
 }
 
@@ -145,18 +146,18 @@ TdsScene Scene4() {
   s.materials.push_back(Material("Stone", 0xF0F0F0, 0x101010, "Marble.bmp"));
   s.materials.push_back(Material("Giant", 0xFFFFFF, 0x141008, "Planet.bmp"));
   s.materials.push_back(Material("Techno", 0xD0FFD8, 0x081410, "Circuit.bmp"));
-  s.meshes.push_back(Named(MakeSphere(7.5f, 28, 16, 2, 1), "Sun", "Sun"));
-  s.meshes.push_back(Named(Placed(MakeSphere(2.6f, 16, 10, 1, 1), Xf::Translate({13, 0, 1})), "Rocky", "Stone"));
-  TdsMesh giant = MakeSphere(4.5f, 24, 14, 1, 1);
-  AppendMesh(&giant, MakeBand(7.4f, 1.3f, 0.25f, 48, 6), Xf::RotateX(0.35f));
-  s.meshes.push_back(Named(Placed(giant, Xf::Translate({-14, 15, -2}) * Xf::RotateY(0.3f)), "Ringed", "Giant"));
-  TdsMesh techno = MakeIcosahedron(3.6f);
-  AppendMesh(&techno, MakeTorus(5.2f, 0.45f, 32, 6, 4, 1), Xf::RotateY(0.9f));
-  s.meshes.push_back(Named(Placed(techno, Xf::Translate({6, -26, 4})), "Probe", "Techno"));
-  s.lights.push_back(PointLight("Corona", {0, 0, 0}, {1.0f, 0.8f, 0.55f}, 90, 1.8f));
+  s.meshes.push_back(Named(MakeSphere(10, 32, 18, 2, 1), "Sun", "Sun"));
+  s.meshes.push_back(Named(Placed(MakeSphere(3.4f, 18, 10, 1, 1), Xf::Translate({16, 0, 1})), "Rocky", "Stone"));
+  TdsMesh giant = MakeSphere(5.5f, 24, 14, 1, 1);
+  AppendMesh(&giant, MakeBand(9.0f, 1.6f, 0.3f, 48, 6), Xf::RotateX(0.35f));
+  s.meshes.push_back(Named(Placed(giant, Xf::Translate({-17, 17, -2}) * Xf::RotateY(0.3f)), "Ringed", "Giant"));
+  TdsMesh techno = MakeIcosahedron(4.4f);
+  AppendMesh(&techno, MakeTorus(6.4f, 0.55f, 32, 6, 4, 1), Xf::RotateY(0.9f));
+  s.meshes.push_back(Named(Placed(techno, Xf::Translate({7, -29, 4})), "Probe", "Techno"));
+  s.lights.push_back(PointLight("Corona", {0, 0, 0}, {1.0f, 0.8f, 0.55f}, 100, 1.9f));
   s.lights.push_back(PointLight("Front", {-30, -110, 60}, {0.6f, 0.65f, 0.8f}, 400, 1.3f));
   s.lights.push_back(SpotLight("Beam", {70, -70, 70}, {0, 0, 0}, {0.8f, 0.7f, 1.0f}, 20, 45));
-  s.cameras.push_back(Camera({0, -108, 34}, {0, 0, 0}, 35));
+  s.cameras.push_back(Camera({0, -82, 30}, {0, 0, 0}, 35));
   return s;
 }
 
@@ -166,7 +167,7 @@ TdsScene Scene5() {
   TdsScene s;
   s.materials.push_back(Material("Gold", 0xFFF4E0, 0x302410, "Gold.bmp"));
   s.materials.push_back(Material("Stone", 0xF0F0FF, 0x101018, "Marble.bmp"));
-  s.meshes.push_back(Named(MakeLobedSphere(13.5f, 5, 0.16f, 64, 32), "Jewel", "Gold"));
+  s.meshes.push_back(Named(MakeLobedSphere(16, 5, 0.16f, 64, 32), "Jewel", "Gold"));
   const TdsVec3 sat[3] = {{-34, 14, 16}, {36, 30, -12}, {12, -22, -17}};
   const char* names[3] = {"Shard1", "Shard2", "Shard3"};
   for (int i = 0; i < 3; ++i) {
@@ -188,7 +189,7 @@ TdsScene Scene6() {
   s.materials.push_back(Material("Steel", 0xE8F0FF, 0x202830, "Metal.bmp"));
   s.materials.push_back(Material("Board", 0xE0FFE0, 0x081008, "Circuit.bmp"));
   s.materials.push_back(Material("Ceramic", 0xFFFFFF, 0x101820, "Tiles.bmp"));
-  s.materials.push_back(Material("Marble", 0xF8F8F8, 0x101010, "Marble.bmp"));
+  s.materials.push_back(Material("Marble", 0xC8C4D0, 0x101010, "Marble.bmp"));
   TdsMesh hub = MakeStarPrism(8, 12, 6, 2.2f, 1.0f);
   AppendMesh(&hub, MakeCylinder(2.5f, 2.2f, 12, 16, 1));
   AppendMesh(&hub, MakeSphere(3.5f, 16, 10, 1, 1), Xf::Translate({0, 0, 14}));
@@ -200,7 +201,7 @@ TdsScene Scene6() {
     const TdsMesh crystal = even ? Placed(MakeIcosahedron(4.5f), Xf::Scale(1, 1, 1.4f)) : Placed(MakeOctahedron(5), Xf::Scale(1, 1, 1.8f));
     s.meshes.push_back(Named(Placed(crystal, at), "Crystal" + std::to_string(i + 1), even ? "Board" : "Ceramic"));
   }
-  s.meshes.push_back(Named(MakeCylinder(34, -5, -3, 48, 4), "Disc", "Marble"));
+  s.meshes.push_back(Named(MakeCylinder(31, -5, -3, 48, 4), "Disc", "Marble"));
   s.lights.push_back(SpotLight("Overhead", {0, -10, 90}, {0, 0, 0}, {1.0f, 0.95f, 0.9f}, 50, 80));
   s.lights.push_back(PointLight("Glow", {-50, -50, 30}, {0.9f, 0.5f, 0.35f}, 250, 1.4f));
   s.lights.push_back(PointLight("Under", {40, 30, 10}, {0.3f, 0.5f, 1.0f}, 200, 1.2f));
@@ -215,21 +216,21 @@ TdsScene Scene7() {
   s.materials.push_back(Material("Steel", 0xF0F4FF, 0x202830, "Metal.bmp"));
   s.materials.push_back(Material("Walnut", 0xFFF0E0, 0x100C08, "Wood.bmp"));
   s.materials.push_back(Material("Ceramic", 0xFFFFFF, 0x101820, "Tiles.bmp"));
-  TdsMesh inner = MakeBand(8.5f, 0.9f, 1.4f, 48, 4);
-  AppendMesh(&inner, MakeSphere(3.8f, 20, 12, 2, 1));
-  AppendMesh(&inner, MakeCylinder(0.6f, -8, 8, 8, 1), Xf::RotateY(kPi / 2));
+  TdsMesh inner = MakeBand(11, 1.1f, 1.7f, 48, 4);
+  AppendMesh(&inner, MakeSphere(4.8f, 20, 12, 2, 1));
+  AppendMesh(&inner, MakeCylinder(0.8f, -10.5f, 10.5f, 8, 1), Xf::RotateY(kPi / 2));
   s.meshes.push_back(Named(Placed(inner, Xf::RotateX(kPi / 2)), "Inner", "Steel"));
-  s.meshes.push_back(Named(Placed(MakeBand(12.5f, 1.0f, 1.5f, 64, 6), Xf::RotateX(kPi / 2)), "Middle", "Walnut"));
-  TdsMesh outer = MakeTorus(16.5f, 1.1f, 64, 10, 8, 1);
+  s.meshes.push_back(Named(Placed(MakeBand(16, 1.2f, 1.8f, 64, 6), Xf::RotateX(kPi / 2)), "Middle", "Walnut"));
+  TdsMesh outer = MakeTorus(21, 1.4f, 64, 10, 8, 1);
   for (int i = 0; i < 8; ++i) {
     const float a = 2 * kPi * i / 8;
-    AppendMesh(&outer, MakeSphere(1.9f, 10, 6, 1, 1), Xf::Translate({16.5f * std::cos(a), 16.5f * std::sin(a), 0}));
+    AppendMesh(&outer, MakeSphere(2.4f, 10, 6, 1, 1), Xf::Translate({21 * std::cos(a), 21 * std::sin(a), 0}));
   }
   s.meshes.push_back(Named(Placed(outer, Xf::RotateX(kPi / 2)), "Outer", "Ceramic"));
   s.lights.push_back(PointLight("Key", {-50, -60, 50}, {1.0f, 0.92f, 0.8f}, 350, 1.6f));
   s.lights.push_back(PointLight("Back", {45, 50, -20}, {0.4f, 0.55f, 1.0f}, 300, 1.4f));
   s.lights.push_back(SpotLight("Pin", {30, -70, -30}, {0, 0, 0}, {0.9f, 0.8f, 1.0f}, 15, 35));
-  s.cameras.push_back(Camera({0, -66, 18}, {0, 0, 0}, 35));
+  s.cameras.push_back(Camera({0, -62, 16}, {0, 0, 0}, 35));
   return s;
 }
 

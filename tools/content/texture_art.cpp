@@ -4,7 +4,7 @@
 #include <cmath>
 
 const ReflectionTones kChromeTones = {0x10246A, 0xD8ECFF, 0x5A4A3C, 0x1A1410};
-const ReflectionTones kGoldTones = {0x3A1A08, 0xFFF0B0, 0x8A5A1C, 0x201006};
+const ReflectionTones kGoldTones = {0x7A4A14, 0xFFF6C8, 0xB07A2C, 0x3A2208};
 
 namespace {
 

@@ -237,9 +237,14 @@ Image MakeTorusFrame() {
   Mask name(320, 240);
   FontTextCentred(&name, "TAVRINE 3D", 160, 222, 1.6, 1.6);
   c.Paint(name, Flat(Hex(0xFFB040)));
-  Mask tag(320, 240);
-  FontTextCentred(&tag, "TORUS", 160, 4, 1.4, 1.4);
-  c.Paint(tag, Flat(Hex(0x90E0FF)));
+  for (int i = 0; i < 9; ++i) {  // a row of signal lamps along the top
+    const double x = 120 + i * 10;
+    const Rgb lamp = Hsv(i / 9.0, 0.7, 1);
+    c.Glow(x, 8, 5, lamp, 0.6);
+    Mask dot(320, 240);
+    dot.Circle(x, 8, 2);
+    c.Paint(dot, Flat(lamp));
+  }
   return c.ToKeyedImage();
 }
 

@@ -90,9 +90,9 @@ Image MakeBilde() {
   Mask rim(320, 240);
   rim.Ring(60, 300, 149, 2.5);
   c.Paint(rim, Flat(Hex(0xFFC080)), 0.8);
-  Mask ring(320, 240);
-  ring.Line(-40, 222, 210, 168, 3);
-  c.Paint(ring, Flat(Hex(0xFFE0B0)), 0.7);
+  Mask haze(320, 240);
+  haze.Ring(60, 300, 154, 8);
+  c.Paint(haze, Flat(Hex(0xFF9060)), 0.25);
   c.Glow(175, 165, 60, Hex(0x6040A0), 0.35);
   DrawTitleTextCentred(&c, "TAVRINE", 107, 40, 4.6, 6.2, ChromePaint(40, 83.4), Hex(0x080418), 1.6, 3);
   DrawTitleTextCentred(&c, "3D", 107, 92, 9, 8.5, [](double, double y) {
@@ -222,10 +222,12 @@ Image MakePixel3() {
 Image MakePixel4() {
   Canvas c(320, 240);
   c.Fill(Rgb{0, 0, 0});
+  Mask hair(320, 240);
+  hair.Polygon({46, 30, 58, 22, 74, 26, 86, 44, 98, 76, 84, 68, 80, 82, 72, 54});
+  c.Paint(hair, VerticalGradient(20, Hex(0xC040FF), 90, Hex(0x301060)));
   Mask body(320, 240);
-  body.Circle(60, 38, 13);                                        // head
-  body.Polygon({48, 20, 74, 16, 80, 36, 74, 30, 60, 24, 46, 30});  // hair sweep
-  body.Polygon({55, 50, 66, 50, 68, 58, 53, 58});                  // neck
+  body.Circle(60, 38, 12);                                        // head
+  body.Polygon({55, 48, 66, 48, 68, 58, 53, 58});                  // neck
   body.Polygon({40, 60, 82, 58, 76, 110, 70, 128, 50, 128, 46, 108});  // torso
   body.Line(44, 64, 22, 36, 10);                                   // raised arm
   body.Line(22, 36, 14, 8, 8);
@@ -233,7 +235,7 @@ Image MakePixel4() {
   body.Line(78, 64, 96, 96, 10);                                   // other arm, down and out
   body.Line(96, 96, 108, 122, 8);
   body.Circle(109, 125, 6);
-  body.Polygon({50, 124, 70, 124, 96, 200, 20, 200});              // skirt, flared
+  body.Polygon({50, 124, 70, 124, 100, 196, 78, 204, 52, 200, 16, 198});  // skirt, swirling
   body.Line(44, 196, 36, 236, 9);                                  // legs
   body.Line(70, 196, 88, 234, 9);
   Paint fill = [](double x, double y) {
@@ -241,12 +243,13 @@ Image MakePixel4() {
     return Mix(warm, Hex(0x40E0FF), Clamp01((x - 30) / 90));
   };
   c.Paint(body, fill);
-  // Rim light down the left edge of every limb.
-  Mask rim(320, 240);
-  rim.Line(42, 62, 20, 34, 3);
-  rim.Line(47, 66, 44, 126, 2);
-  rim.Line(50, 126, 22, 198, 2);
-  c.Paint(rim, Flat(Hex(0xFFF0FF)), 0.8);
+  // Folds of the skirt and a belt, so the figure reads as cloth and not as a cut-out.
+  Mask folds(320, 240);
+  for (int i = 0; i < 5; ++i) folds.Line(54 + i * 4, 130, 26 + i * 17, 196, 1.4);
+  c.Paint(folds, Flat(Hex(0xFFF0FF)), 0.35);
+  Mask belt(320, 240);
+  belt.Rect(48, 120, 72, 126);
+  c.Paint(belt, Flat(Hex(0xFFF0A0)));
   // Nothing may leak right of column 114.
   Image out = c.ToImage();
   for (int y = 0; y < 240; ++y)
@@ -316,14 +319,22 @@ Image MakeLoading() {
   Mask word(320, 240);
   FontTextCentred(&word, "TAVRINE 3D", 200, 143, 3, 2.4);
   c.Paint(word, Flat(Hex(0x7060C0)), 0.55);
-  // Keep the text block and the bar's track dark.
-  Mask shade(320, 240);
-  shade.RoundRect(0, 0, 96, 74, 10);
-  shade.Rect(306, 0, 320, 240);
-  c.Paint(shade, Flat(Hex(0x04030A)), 0.7);
+  // A dark glass panel behind the text and a dark track for the bar keep white readable.
+  Mask panel(320, 240);
+  panel.RoundRect(4, 4, 96, 72, 8);
+  c.Paint(panel, Flat(Hex(0x04030A)), 0.8);
+  Mask panelEdge(320, 240);
+  panelEdge.RoundRect(4, 4, 96, 72, 8);
+  Mask panelInside(320, 240);
+  panelInside.RoundRect(5, 5, 95, 71, 7);
+  panelEdge.Subtract(panelInside);
+  c.Paint(panelEdge, Flat(Hex(0x7060C0)), 0.7);
   Mask track(320, 240);
-  track.Rect(306, 0, 307, 240);
-  c.Paint(track, Flat(Hex(0x6050A0)), 0.6);
+  track.Rect(306, 0, 320, 240);
+  c.Paint(track, Flat(Hex(0x04030A)), 0.8);
+  Mask trackEdge(320, 240);
+  trackEdge.Rect(306, 0, 307, 240);
+  c.Paint(trackEdge, Flat(Hex(0x7060C0)), 0.7);
   return c.ToImage();
 }
 

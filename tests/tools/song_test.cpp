@@ -31,6 +31,7 @@ TEST(Song, FollowsTheShowTimeline) {
   const std::vector<uint8_t> bytes = SongBytes();
   std::ostringstream log;
   openmpt::module mod(bytes, log);
+  EXPECT_EQ(log.str(), "") << "the player complained while loading";
   EXPECT_EQ(mod.get_num_orders(), kSongOrders);
   EXPECT_EQ(mod.get_current_speed(), 6);
   EXPECT_EQ(mod.get_current_tempo(), 144);

@@ -79,9 +79,10 @@ class Writer {
  public:
   Writer(int rows) : p_(rows, kChannels) {}
   XmCell& at(int row, int ch) { return p_.at(row, ch, kChannels); }
-  void note(int row, int ch, const char* name, uint8_t ins, int volume) {
+  void note(int row, int ch, const char* name, uint8_t ins, int volume) { note(row, ch, NoteNumber(name), ins, volume); }
+  void note(int row, int ch, int number, uint8_t ins, int volume) {
     XmCell& c = at(row, ch);
-    c.note = uint8_t(NoteNumber(name));
+    c.note = uint8_t(number);
     c.instrument = ins;
     c.volume = Vol(volume);
   }
@@ -179,9 +180,11 @@ bool Compose(const Section& s, int rows, XmPattern* out, std::string* error) {
           break;
         case 3:
           if (step % 2 == 0) {
-            std::string n = ch.bass;
-            if (step % 4 == 2) n[2] = char(n[2] + 1);  // up the octave on the offbeat
-            w.note(row, kBass, n.c_str(), iBass, step % 4 == 2 ? 50 : 60);
+            // Root and octave in eighths; the last bar walks up by the fifth and seventh.
+            const bool walk = bar == bars - 1 && step >= 12;
+            const int root = NoteNumber(ch.bass);
+            const int n = walk ? root + (step == 12 ? 7 : 10) : root + (step % 4 == 2 ? 12 : 0);
+            w.note(row, kBass, n, iBass, step % 4 == 2 ? 50 : 60);
           }
           break;
         default:
@@ -300,13 +303,15 @@ bool BuildSong(XmModule* song, std::string* error) {
   groove.hats = 2;
   groove.openHats = true;
   groove.bass = 3;
-  groove.pad = 28;
-  groove.arp = 2;
+  groove.pad = 30;
+  groove.arp = 3;
+  groove.arpVolume = 32;
   groove.crash = true;
 
   Section grooveHook = groove;
   grooveHook.crash = false;
   grooveHook.lead = kHook;
+  grooveHook.arp = 2;
   grooveHook.arpVolume = 26;
   Section grooveAnswer = grooveHook;
   grooveAnswer.lead = kAnswer;

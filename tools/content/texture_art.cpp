@@ -97,13 +97,14 @@ Image MakeReflectionMap(int size, const ReflectionTones& tones) {
                            SoftBox(nx - 0.45f, ny - 0.30f, 0.04f, 0.14f, 0.10f);
         c = Mix(c, 0xFFFFFF, lamp);
       } else {
-        // Ground: a dark floor with a receding checker, lighter near the horizon.
+        // Ground: a dark floor with receding grid lines, lighter near the horizon.
         const float d = -ny;
         const float depth = 0.12f / (d + 0.04f);
         const float gu = nx * depth * 6.0f, gv = depth * 6.0f;
-        const bool check = ((static_cast<int>(std::floor(gu)) + static_cast<int>(std::floor(gv))) & 1) != 0;
-        c = Mix(tones.ground, tones.floor, std::pow(d, 0.5f));
-        if (check) c = Scale(c, 0.7f);
+        const float lu = std::fabs(gu - std::nearbyint(gu)), lv = std::fabs(gv - std::nearbyint(gv));
+        const float line = Clamp01(1.0f - std::min(lu, lv) / (0.05f + 0.1f * d));
+        c = Mix(tones.ground, tones.floor, std::pow(d, 0.6f));
+        c = Mix(c, tones.horizon, line * 0.35f * (1.0f - d));
       }
       const float band = Clamp01(1.0f - std::fabs(ny) / 0.035f);  // hot horizon line
       img.At(x, y) = Mix(c, 0xFFFFFF, band * 0.85f);
@@ -203,7 +204,7 @@ Image MakeLava(int size) {
       // Turbulence: folded noise gives bright cracks between dark crusts.
       const float n = TileNoise(x, y, size, 4, 5, 71);
       const float fold = 1.0f - std::fabs(2.0f * TileNoise(x, y, size, 8, 4, 73) - 1.0f);
-      img.At(x, y) = Ramp(ramp, Clamp01(0.2f + 0.55f * n + 0.5f * std::pow(fold, 3.0f)));
+      img.At(x, y) = Ramp(ramp, Clamp01(0.02f + 0.5f * n * n + 0.6f * std::pow(fold, 5.0f)));
     }
   }
   return img;
@@ -235,12 +236,12 @@ Image MakeWood(int size) {
     for (int x = 0; x < size; ++x) {
       // Long grain along x: rings of a trunk seen from the side, wobbled by noise.
       const float n = TileNoise(x, y, size, 2, 4, 41);
-      const float rings = 6.0f * static_cast<float>(y) / size + 2.0f * n +
-                          0.3f * std::sin(kTau * 2.0f * static_cast<float>(x) / size);
+      const float rings = 10.0f * static_cast<float>(y) / size + 1.2f * n +
+                          0.12f * std::sin(kTau * static_cast<float>(x) / size);
       const float f = rings - std::floor(rings);
       const float ring = std::pow(f, 3.0f);
-      const float fibre = TileNoise(x / 16, y, size, size / 4, 2, 43);
-      img.At(x, y) = Ramp(ramp, Clamp01(0.75f - 0.6f * ring + 0.25f * (fibre - 0.5f)));
+      const float fibre = 0.7f * TileNoise(0, y, size, size / 2, 2, 43) + 0.3f * TileNoise(x, y, size, 16, 2, 47);
+      img.At(x, y) = Ramp(ramp, Clamp01(0.9f - 0.85f * ring + 0.3f * (fibre - 0.5f)));
     }
   }
   return img;

@@ -216,6 +216,46 @@ TEST_F(PackPictureFiles, PicturesFitTheirUse) {
   }
 }
 
+// An independent decoder (Pillow) reads every picture at its size with the same pixels as
+// our reader: a weighted checksum over all RGB bytes must agree.
+TEST_F(PackPictureFiles, PillowAgreesOnEveryPicture) {
+  ASSERT_TRUE(written_) << *error_;
+  if (std::system("/usr/bin/python3 -c 'import PIL, numpy' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Pillow";
+  std::string script =
+      "import sys, numpy\n"
+      "from PIL import Image\n"
+      "for path in sys.argv[1:]:\n"
+      "    im = Image.open(path)\n"
+      "    a = numpy.frombuffer(im.convert('RGB').tobytes(), dtype=numpy.uint8).astype(numpy.int64)\n"
+      "    w = numpy.arange(a.size, dtype=numpy.int64) % 997 + 1\n"
+      "    print(im.size[0], im.size[1], int((a * w).sum()))\n";
+  const fs::path scriptPath = *dir_ / "check.py";
+  FILE* f = std::fopen(scriptPath.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs(script.c_str(), f);
+  std::fclose(f);
+  std::string cmd = "/usr/bin/python3 " + scriptPath.string();
+  for (const PackPicture& p : PackPictures()) cmd += " " + (*dir_ / p.path).string();
+  FILE* pipe = popen(cmd.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  for (const PackPicture& p : PackPictures()) {
+    int w = 0, h = 0;
+    long long sum = -1;
+    ASSERT_EQ(std::fscanf(pipe, "%d %d %lld", &w, &h, &sum), 3) << p.path;
+    EXPECT_EQ(w, p.width) << p.path;
+    EXPECT_EQ(h, p.height) << p.path;
+    const Image img = Load(p.path);
+    long long mine = 0, i = 0;
+    for (uint32_t v : img.pixels)
+      for (int shift : {16, 8, 0}) {
+        mine += static_cast<long long>((v >> shift) & 0xFF) * (i % 997 + 1);
+        ++i;
+      }
+    EXPECT_EQ(sum, mine) << p.path;
+  }
+  pclose(pipe);
+}
+
 TEST(PackPictures, SameBytesEveryRun) {
   const fs::path a = FreshDir("a"), b = FreshDir("b");
   std::string error;

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config ccache
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libopenmpt-dev libpng-dev
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libopenmpt-dev libpng-dev libx11-dev
   googletest libgtest-dev libbenchmark-dev
   # used by the tests to check the generated files with independent readers and players
   python3 python3-pil python3-numpy imagemagick assimp-utils openmpt123 xmp sox

@@ -10,6 +10,37 @@
 #include "platform/audio_outputs.h"
 #include "platform/display_results.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+// Without a window manager nobody hands the keyboard on once the show's window is hidden, so
+// the closing message box would never see its Return key: give the focus to whatever lies
+// under the pointer and put the pointer where the box appears (centred, a third of the way down).
+// With a window manager the box gets the focus the usual way and nothing is touched.
+static void HandKeyboardToDesktop(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  ::Display* display = info.info.x11.display;
+  const ::Window root = DefaultRootWindow(display);
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool managed = check != 0 &&
+                       XGetWindowProperty(display, root, check, 0, 1, False, XA_WINDOW, &type, &format, &items,
+                                          &after, &data) == Success &&
+                       items > 0;
+  if (data) XFree(data);
+  if (managed) return;
+  Screen* screen = DefaultScreenOfDisplay(display);
+  XWarpPointer(display, 0, root, 0, 0, 0, 0, WidthOfScreen(screen) / 2, HeightOfScreen(screen) / 3);
+  XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+  XFlush(display);
+}
+
 SdlSystem::SdlSystem() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");  // SIGTERM arrives as a quit event
   SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS);
@@ -98,9 +129,13 @@ void SdlSystem::ExitProcess(int code) {
   std::exit(code);
 }
 
-SdlPresenter::~SdlPresenter() {
+SdlPresenter::~SdlPresenter() { Close(); }
+
+void SdlPresenter::Close() {
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
 }
 
 bool SdlPresenter::Open(SDL_Window* window) {
@@ -150,7 +185,21 @@ int32_t SdlDisplayDriver::CreateDirectDraw(DisplayObject** directDraw) {
     calls.emplace_back("CreateDirectDraw");
     return DDERR_NODIRECTDRAWHW;
   }
-  return MemoryDisplayDriver::CreateDirectDraw(directDraw);
+  const int32_t result = MemoryDisplayDriver::CreateDirectDraw(directDraw);
+  if (result == DD_OK) directDraw_ = *directDraw;
+  return result;
+}
+
+void SdlDisplayDriver::Release(DisplayObject* object) {
+  if (object && object == directDraw_) {
+    directDraw_ = nullptr;
+    sdlPresenter_.Close();
+    if (system_->sdlWindow) {
+      SDL_HideWindow(system_->sdlWindow);
+      HandKeyboardToDesktop(system_->sdlWindow);
+    }
+  }
+  MemoryDisplayDriver::Release(object);
 }
 
 int32_t SdlDisplayDriver::SetDisplayMode(DisplayObject* directDraw, int width, int height, int bits) {

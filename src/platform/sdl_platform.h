@@ -41,6 +41,7 @@ class SdlPresenter : public Presenter {
  public:
   ~SdlPresenter() override;
   bool Open(SDL_Window* window);  // false when no renderer can be made
+  void Close();
   void Present(const Surface& backBuffer) override;
 
  private:
@@ -57,10 +58,14 @@ class SdlDisplayDriver : public MemoryDisplayDriver {
   int32_t CreateDirectDraw(DisplayObject** directDraw) override;
   int32_t SetDisplayMode(DisplayObject* directDraw, int width, int height, int bitsPerPixel) override;
   int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, Device3D** device) override;
+  // Releasing the display object gives up the full-screen picture: the window is hidden, as
+  // the show's zero-sized window was once its display mode ended.
+  void Release(DisplayObject* object) override;
 
  private:
   SdlSystem* system_;
   SdlPresenter sdlPresenter_;
+  DisplayObject* directDraw_ = nullptr;
 };
 
 class SdlPlatform {

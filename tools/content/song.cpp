@@ -119,7 +119,7 @@ bool WriteLead(Writer& w, const char* line, std::string* error) {
         return false;
       }
       w.note(row, kLead, name.c_str(), iLead, 56);
-      if (glide) w.fx(row, kLead, kFxPortamento, 0x28);
+      if (glide) w.fx(row, kLead, kFxPortamento, 0x0C);  // three quarters of a semitone a tick
       sounding = true;
       held = 0;
     }

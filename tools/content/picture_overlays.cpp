@@ -56,10 +56,17 @@ void Emblem(Mask* m, int which, double cx, double cy) {
       }
       break;
     }
-    case 4:  // design: compass circle and set square
-      m->Ring(cx, cy, 18, 3);
-      m->Polygon({cx - 16, cy + 16, cx + 16, cy + 16, cx - 16, cy - 16});
+    case 4: {  // design: a cut gem, its facets cut out of the shape
+      m->Polygon({cx - 22, cy - 6, cx - 11, cy - 18, cx + 11, cy - 18, cx + 22, cy - 6, cx, cy + 20});
+      Mask facets(m->width, m->height);
+      facets.Line(cx - 22, cy - 6, cx + 22, cy - 6, 1.5);
+      facets.Line(cx - 11, cy - 18, cx - 6, cy - 6, 1.5);
+      facets.Line(cx + 11, cy - 18, cx + 6, cy - 6, 1.5);
+      facets.Line(cx - 6, cy - 6, cx, cy + 20, 1.5);
+      facets.Line(cx + 6, cy - 6, cx, cy + 20, 1.5);
+      m->Subtract(facets);
       break;
+    }
     case 5: {  // tools: a gear
       std::vector<double> pts;
       for (int i = 0; i < 40; ++i) {
@@ -69,6 +76,9 @@ void Emblem(Mask* m, int which, double cx, double cy) {
         pts.push_back(cy + r * ArtSin(a));
       }
       m->Polygon(pts);
+      Mask hole(m->width, m->height);
+      hole.Circle(cx, cy, 7);
+      m->Subtract(hole);
       break;
     }
     default: {  // support: a five-pointed star

@@ -18,8 +18,9 @@
 namespace {
 
 constexpr int kMixRate = 44100;
-// Most frames rendered by one poll; an output far behind catches up over a few polls.
-constexpr int kMaxFramesPerPoll = 16384;
+// Most frames rendered by one poll (two seconds), in chunks of at most kChunkFrames.
+constexpr int kMaxFramesPerPoll = 2 * kMixRate;
+constexpr int kChunkFrames = 8192;
 constexpr unsigned kFullVolume = 64;
 
 enum MidasError {
@@ -250,17 +251,23 @@ int MIDASsetPosition(MidasPlayHandle playHandle, int position) {
 int MIDASpoll() {
   SoundState& s = S();
   if (!s.running) return Fail(kNotRunning);
-  int frames = std::min(s.output->FramesWanted(), kMaxFramesPerPoll);
-  if (frames <= 0) return 1;
-  s.mix.assign(static_cast<size_t>(frames) * 2, 0.0f);
-  s.render.resize(static_cast<size_t>(frames) * 2);
-  s.out.resize(static_cast<size_t>(frames) * 2);
-  for (auto& [handle, play] : s.plays) {
-    if (play.ended) continue;  // past its end a song adds silence, and time goes on
-    if (!RenderPlay(play, frames, s.render, s.mix)) play.ended = true;
+  // Rendered in chunks, so an offline output at a low frame rate is fed whole each frame,
+  // while an output that fell far behind (a stall) catches up over several polls.
+  int budget = kMaxFramesPerPoll;
+  while (budget > 0) {
+    const int frames = std::min({s.output->FramesWanted(), kChunkFrames, budget});
+    if (frames <= 0) break;
+    s.mix.assign(static_cast<size_t>(frames) * 2, 0.0f);
+    s.render.resize(static_cast<size_t>(frames) * 2);
+    s.out.resize(static_cast<size_t>(frames) * 2);
+    for (auto& [handle, play] : s.plays) {
+      if (play.ended) continue;  // past its end a song adds silence, and time goes on
+      if (!RenderPlay(play, frames, s.render, s.mix)) play.ended = true;
+    }
+    for (size_t i = 0; i < s.mix.size(); ++i) s.out[i] = ToSample(s.mix[i]);
+    s.output->Write(s.out.data(), frames);
+    budget -= frames;
   }
-  for (size_t i = 0; i < s.mix.size(); ++i) s.out[i] = ToSample(s.mix[i]);
-  s.output->Write(s.out.data(), frames);
   return 1;
 }
 

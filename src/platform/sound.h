@@ -50,6 +50,7 @@ int MIDASstopModule(MidasPlayHandle playHandle);
 int MIDASfreeModule(MidasModule module);
 int MIDASclose();
 int MIDASgetLastError();
+// The text stays valid until the next failing operation.
 const char* MIDASgetErrorMessage(int errorCode);
 
 // How far a play has got into its song, in seconds; negative for an unknown handle.

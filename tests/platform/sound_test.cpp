@@ -100,7 +100,7 @@ std::vector<uint8_t> TinyXm() {
   return b;
 }
 
-// Records what the library writes; wants a fixed number of frames per poll.
+// Records what the library writes; wants what it is owed up to `target` frames.
 class CaptureOutput : public AudioOutput {
  public:
   bool Open(int sampleRate, std::string* error) override {
@@ -108,15 +108,16 @@ class CaptureOutput : public AudioOutput {
     if (refuseOpen && error) *error = "no card in this test";
     return !refuseOpen;
   }
-  int FramesWanted() override { return perPoll; }
+  int FramesWanted() override { return static_cast<int>(target - samples.size() / 2); }
   void Write(const int16_t* interleaved, int frames) override {
+    EXPECT_LE(samples.size() / 2 + frames, target);
     samples.insert(samples.end(), interleaved, interleaved + frames * 2);
   }
   void Start() override { ++starts; }
   void Close() override { ++closes; }
 
   bool refuseOpen = false;
-  int perPoll = 4410;
+  size_t target = 0;
   int rate = 0;
   int starts = 0;
   int closes = 0;
@@ -156,17 +157,23 @@ class SoundTest : public ::testing::Test {
     MIDASsetOption(MIDAS_OPTION_BUFFER_COUNT, 10);
     return MIDASinit() != 0;
   }
+  // One picture frame's worth: a tenth of a second owed, then a poll.
+  int Poll() {
+    capture.target += 4410;
+    return MIDASpoll();
+  }
   std::string Song() const { return (dir / "Music" / "TINY.XM").string(); }
   // Plays the song at `volume` for `polls` polls and returns what was written.
   std::vector<int16_t> PlayAt(unsigned volume, int polls) {
     capture.samples.clear();
+    capture.target = 0;
     EXPECT_TRUE(Init());
     MidasModule module = MIDASloadModule(Song().c_str());
     MidasPlayHandle play = MIDASplayModule(module, 1);
     EXPECT_NE(play, 0u);
     EXPECT_NE(MIDASsetPosition(play, 0), 0);
     EXPECT_NE(MIDASsetMusicVolume(play, volume), 0);
-    for (int i = 0; i < polls; ++i) MIDASpoll();
+    for (int i = 0; i < polls; ++i) Poll();
     EXPECT_NE(MIDASstopModule(play), 0);
     EXPECT_NE(MIDASfreeModule(module), 0);
     EXPECT_NE(MIDASclose(), 0);
@@ -212,11 +219,11 @@ TEST_F(SoundTest, VolumeChangesTakeEffectAtTheNextPoll) {
   ASSERT_TRUE(Init());
   MidasPlayHandle play = MIDASplayModule(MIDASloadModule(Song().c_str()), 1);
   ASSERT_NE(play, 0u);
-  MIDASpoll();
+  Poll();
   EXPECT_NE(MIDASsetMusicVolume(play, 0), 0);
-  MIDASpoll();
+  Poll();
   EXPECT_NE(MIDASsetMusicVolume(play, 1000), 0);  // above the range: full volume
-  MIDASpoll();
+  Poll();
   const std::vector<int16_t>& s = capture.samples;
   ASSERT_EQ(s.size(), 3u * 4410 * 2);
   EXPECT_GT(Rms(s, 0, 8820), 1000.0);
@@ -255,7 +262,7 @@ TEST_F(SoundTest, BadFilesGiveZeroHandlesAndSentences) {
     EXPECT_NE(MIDASgetLastError(), 0);
   } else {
     EXPECT_NE(MIDASplayModule(shortModule, 1), 0u);
-    EXPECT_NE(MIDASpoll(), 0);
+    EXPECT_NE(Poll(), 0);
   }
   std::ofstream(dir / "Music" / "EMPTY.XM", std::ios::binary);
   EXPECT_EQ(MIDASloadModule((dir / "Music" / "EMPTY.XM").string().c_str()), 0u);
@@ -371,6 +378,18 @@ TEST_F(SoundTest, OfflineWavHoldsTheMusicInStepWithFrames) {
   const size_t padded = 5 * 735 * 2;
   EXPECT_EQ(Rms(samples, 0, padded), 0.0);  // silence before the music started
   EXPECT_GT(Rms(samples, padded, samples.size()), 1000.0);
+
+  // At one picture a second each poll still delivers the whole second of music.
+  WavAudioOutput slow((dir / "slow.wav").string(), [&] { return frame; }, 1);
+  platform.audio = &slow;
+  frame = 0;
+  ASSERT_TRUE(Init());
+  ASSERT_NE(MIDASplayModule(MIDASloadModule(Song().c_str()), 1), 0u);
+  for (frame = 1; frame <= 3; ++frame) {
+    MIDASpoll();
+    EXPECT_EQ(slow.FramesWritten(), frame * 44100);
+  }
+  EXPECT_NE(MIDASclose(), 0);
 }
 
 }  // namespace

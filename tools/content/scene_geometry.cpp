@@ -1,5 +1,6 @@
 #include "content/scene_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,8 +50,12 @@ TdsVec3 Cross(TdsVec3 a, TdsVec3 b) {
 }
 
 // Flat-shaded solid from a vertex list and triangles; each face gets its own corners and a
-// planar mapping along its dominant axis.
+// planar mapping along its dominant axis, scaled so that no face spans half the texture
+// (the renderer's wrapped interpolation would take the short way round).
 TdsMesh FlatSolid(const std::vector<TdsVec3>& p, const std::vector<std::array<int, 3>>& tris) {
+  float extent = 0;
+  for (const TdsVec3& q : p) extent = std::max({extent, std::fabs(q.x), std::fabs(q.y), std::fabs(q.z)});
+  const double scale = extent > 0 ? 0.22 / extent : 1.0;
   TdsMesh m;
   for (const auto& t : tris) {
     const TdsVec3 n = Cross(Sub(p[t[1]], p[t[0]]), Sub(p[t[2]], p[t[0]]));
@@ -66,7 +71,7 @@ TdsMesh FlatSolid(const std::vector<TdsVec3>& p, const std::vector<std::array<in
       } else {
         u = q.x, v = q.z;
       }
-      Add(&m, q.x, q.y, q.z, u * 0.05 + 0.5, v * 0.05 + 0.5);
+      Add(&m, q.x, q.y, q.z, u * scale + 0.5, v * scale + 0.5);
     }
     Tri(&m, base, base + 1, base + 2);
   }
@@ -211,7 +216,8 @@ TdsMesh MakeTorusKnot(int p, int q, float R, float swing, float tube, int segmen
 
 TdsMesh MakeSphere(float r, int slices, int stacks, int uRepeat, int vRepeat) {
   TdsMesh m;
-  const int south = Add(&m, 0, 0, -r, 0, 0);
+  // Rings first (vertex k * slices + i for ring k + 1), then one pole vertex per slice so
+  // that each pole triangle keeps its own mapping.
   for (int k = 1; k < stacks; ++k) {
     const double lat = -kPi / 2 + kPi * k / stacks;
     for (int i = 0; i < slices; ++i) {
@@ -220,40 +226,50 @@ TdsMesh MakeSphere(float r, int slices, int stacks, int uRepeat, int vRepeat) {
           double(uRepeat) * i / slices, double(vRepeat) * k / stacks);
     }
   }
-  const int north = Add(&m, 0, 0, r, 0, 0.999 * vRepeat);
-  for (int i = 0; i < slices; ++i) Tri(&m, south, 1 + (i + 1) % slices, 1 + i);
+  const int top = (stacks - 2) * slices;
+  for (int i = 0; i < slices; ++i) {
+    const double u = double(uRepeat) * (i + 0.5) / slices;
+    const int south = Add(&m, 0, 0, -r, u, 0);
+    Tri(&m, south, (i + 1) % slices, i);
+    const int north = Add(&m, 0, 0, r, u, double(vRepeat) * (stacks - 0.5) / stacks);
+    Tri(&m, north, top + i, top + (i + 1) % slices);
+  }
   for (int k = 0; k + 1 < stacks - 1; ++k) {
     for (int i = 0; i < slices; ++i) {
       const int i1 = (i + 1) % slices;
-      Quad(&m, 1 + k * slices + i, 1 + k * slices + i1, 1 + (k + 1) * slices + i1, 1 + (k + 1) * slices + i);
+      Quad(&m, k * slices + i, k * slices + i1, (k + 1) * slices + i1, (k + 1) * slices + i);
     }
   }
-  const int top = 1 + (stacks - 2) * slices;
-  for (int i = 0; i < slices; ++i) Tri(&m, north, top + i, top + (i + 1) % slices);
   return m;
 }
 
 TdsMesh MakeBox(TdsVec3 h) {
   TdsMesh m;
-  // Each face: centre axis and two in-plane axes whose cross product points out.
+  // Each face: centre axis and two in-plane axes whose cross product points out; a 4 x 4
+  // grid mapped once across the face, so no triangle spans half the texture.
   const float faces[6][9] = {{1, 0, 0, 0, 1, 0, 0, 0, 1},  {-1, 0, 0, 0, -1, 0, 0, 0, 1}, {0, 1, 0, -1, 0, 0, 0, 0, 1},
                              {0, -1, 0, 1, 0, 0, 0, 0, 1}, {0, 0, 1, 1, 0, 0, 0, 1, 0},  {0, 0, -1, 1, 0, 0, 0, -1, 0}};
+  constexpr int kCells = 4;
   for (const auto& f : faces) {
     const int base = static_cast<int>(m.vertices.size());
-    const double c[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (const auto& k : c) {
-      const double x = f[0] + f[3] * k[0] + f[6] * k[1];
-      const double y = f[1] + f[4] * k[0] + f[7] * k[1];
-      const double z = f[2] + f[5] * k[0] + f[8] * k[1];
-      Add(&m, x * h.x, y * h.y, z * h.z, (k[0] + 1) * 0.4999, (k[1] + 1) * 0.4999);
+    for (int j = 0; j <= kCells; ++j) {
+      for (int i = 0; i <= kCells; ++i) {
+        const double a = 2.0 * i / kCells - 1, b = 2.0 * j / kCells - 1;
+        const double x = f[0] + f[3] * a + f[6] * b, y = f[1] + f[4] * a + f[7] * b, z = f[2] + f[5] * a + f[8] * b;
+        Add(&m, x * h.x, y * h.y, z * h.z, double(i) / kCells, double(j) / kCells);
+      }
     }
-    Quad(&m, base, base + 1, base + 2, base + 3);
+    for (int j = 0; j < kCells; ++j) {
+      for (int i = 0; i < kCells; ++i) {
+        const int a = base + j * (kCells + 1) + i;
+        Quad(&m, a, a + 1, a + kCells + 2, a + kCells + 1);
+      }
+    }
   }
   return m;
 }
 
 TdsMesh MakeStarPrism(int points, float outer, float inner, float h, float b) {
-  // Rings from back to front: back face rim, back bevel, side, front bevel, front rim.
   const int n = points * 2;
   std::vector<std::array<double, 2>> outline;
   for (int i = 0; i < n; ++i) {
@@ -261,27 +277,37 @@ TdsMesh MakeStarPrism(int points, float outer, float inner, float h, float b) {
     const double rr = (i % 2 == 0) ? outer : inner;
     outline.push_back({rr * std::cos(a), rr * std::sin(a)});
   }
-  const double rings[4][2] = {{-h, 1.0 - b / outer * 1.6}, {-h + b, 1.0}, {h - b, 1.0}, {h, 1.0 - b / outer * 1.6}};
+  // Rings from back to front: back rim, back bevel edge, front bevel edge, front rim. The
+  // sides map along the outline (u) and the depth (v); the caps get their own vertices
+  // (a hard edge at the rim) and a planar mapping.
+  const double shrink = 1.0 - b / outer * 1.6;
+  const double rings[4][3] = {{-h, shrink, 0.0}, {-h + b, 1.0, 0.2}, {h - b, 1.0, 0.6}, {h, shrink, 0.8}};
   TdsMesh m;
-  for (int r = 0; r < 4; ++r) {
-    for (int i = 0; i < n; ++i) {
-      const double x = outline[i][0] * rings[r][1], y = outline[i][1] * rings[r][1];
-      Add(&m, x, y, rings[r][0], x / (2 * outer) + 0.5, y / (2 * outer) + 0.5);
-    }
+  for (const auto& ring : rings) {
+    for (int i = 0; i < n; ++i)
+      Add(&m, outline[i][0] * ring[1], outline[i][1] * ring[1], ring[0], 4.0 * i / n, ring[2]);
   }
-  // Sides: ring r to r+1 goes towards +z; walking the outline counter-clockwise seen from +z.
   for (int r = 0; r < 3; ++r) {
     for (int i = 0; i < n; ++i) {
       const int i1 = (i + 1) % n;
       Quad(&m, r * n + i, r * n + i1, (r + 1) * n + i1, (r + 1) * n + i);
     }
   }
-  const int back = Add(&m, 0, 0, -h, 0.5, 0.5);
-  const int front = Add(&m, 0, 0, h, 0.5, 0.5);
-  for (int i = 0; i < n; ++i) {
-    const int i1 = (i + 1) % n;
-    Tri(&m, back, i1, i);
-    Tri(&m, front, 3 * n + i, 3 * n + i1);
+  for (int cap = 0; cap < 2; ++cap) {
+    const double z = cap ? h : -h;
+    const int centre = Add(&m, 0, 0, z, 0.5, 0.5);
+    const int rim = static_cast<int>(m.vertices.size());
+    for (int i = 0; i < n; ++i) {
+      const double x = outline[i][0] * shrink, y = outline[i][1] * shrink;
+      Add(&m, x, y, z, 0.5 + 0.45 * x / outer, 0.5 + 0.45 * y / outer);
+    }
+    for (int i = 0; i < n; ++i) {
+      const int i1 = (i + 1) % n;
+      if (cap)
+        Tri(&m, centre, rim + i, rim + i1);
+      else
+        Tri(&m, centre, rim + i1, rim + i);
+    }
   }
   return m;
 }
@@ -303,15 +329,19 @@ TdsMesh MakeIcosahedron(float r) {
 
 TdsMesh MakeCylinder(float r, float z0, float z1, int sides, int uRepeat) {
   TdsMesh m;
-  for (int ring = 0; ring < 2; ++ring) {
+  constexpr int kRings = 4;  // mapping steps of a quarter up the side
+  for (int ring = 0; ring <= kRings; ++ring) {
     for (int i = 0; i < sides; ++i) {
       const double a = 2 * kPi * i / sides;
-      Add(&m, r * std::cos(a), r * std::sin(a), ring ? z1 : z0, double(uRepeat) * i / sides, ring ? 0.999 : 0.0);
+      Add(&m, r * std::cos(a), r * std::sin(a), z0 + (z1 - z0) * ring / kRings, double(uRepeat) * i / sides,
+          double(ring) / kRings);
     }
   }
-  for (int i = 0; i < sides; ++i) {
-    const int i1 = (i + 1) % sides;
-    Quad(&m, i, i1, sides + i1, sides + i);
+  for (int ring = 0; ring < kRings; ++ring) {
+    for (int i = 0; i < sides; ++i) {
+      const int i1 = (i + 1) % sides, a = ring * sides;
+      Quad(&m, a + i, a + i1, a + sides + i1, a + sides + i);
+    }
   }
   // Caps get their own rim vertices so the side keeps a hard edge.
   for (int cap = 0; cap < 2; ++cap) {
@@ -320,7 +350,7 @@ TdsMesh MakeCylinder(float r, float z0, float z1, int sides, int uRepeat) {
     const int rim = static_cast<int>(m.vertices.size());
     for (int i = 0; i < sides; ++i) {
       const double a = 2 * kPi * i / sides;
-      Add(&m, r * std::cos(a), r * std::sin(a), z, 0.5 + 0.49 * std::cos(a), 0.5 + 0.49 * std::sin(a));
+      Add(&m, r * std::cos(a), r * std::sin(a), z, 0.5 + 0.45 * std::cos(a), 0.5 + 0.45 * std::sin(a));
     }
     for (int i = 0; i < sides; ++i) {
       const int i1 = (i + 1) % sides;
@@ -337,10 +367,8 @@ TdsMesh MakeFloor(float sx, float sy, int cells, int repeat) {
   TdsMesh m;
   for (int j = 0; j <= cells; ++j) {
     for (int i = 0; i <= cells; ++i) {
-      // Mapping runs past 1 only on the far edge, where wrapping would fold it back.
-      const double u = double(repeat) * i / cells, v = double(repeat) * j / cells;
-      m.vertices.push_back({Snap(sx * (double(i) / cells - 0.5)), Snap(sy * (double(j) / cells - 0.5)), 0});
-      m.uvs.push_back({Snap(u), Snap(v)});
+      Add(&m, sx * (double(i) / cells - 0.5), sy * (double(j) / cells - 0.5), 0, double(repeat) * i / cells,
+          double(repeat) * j / cells);
     }
   }
   for (int j = 0; j < cells; ++j) {

@@ -1,7 +1,8 @@
 // scene_geometry.h - mesh building blocks for the scene files, in the file's axes (z up),
 // faces counter-clockwise seen from outside. Vertices are shared wherever the surface is
-// smooth, so the show's averaged normals come out smooth; mapping coordinates are kept in
-// 0..1 and rely on the renderer's wrapped interpolation across seams.
+// smooth, so the show's averaged normals come out smooth. Mapping coordinates are kept in
+// 0..1 and rely on the renderer's wrapped interpolation, which takes the short way between
+// two values: so no triangle may span half the texture or more in u or in v.
 //
 //   TdsMesh ring = MakeTorus(12, 2, 48, 12, 4, 1);
 //   AppendMesh(&object, ring, Xf::Translate({0, 0, 5}) * Xf::RotateX(0.5f));
@@ -37,7 +38,7 @@ TdsMesh MakeBand(float R, float w, float h, int segments, int uRepeat);
 TdsMesh MakeTorusKnot(int p, int q, float R, float swing, float tube, int segments, int sides);
 // Latitude/longitude sphere with one vertex at each pole.
 TdsMesh MakeSphere(float r, int slices, int stacks, int uRepeat, int vRepeat);
-// Box with flat faces (separate vertices per face), each face mapped 0..1.
+// Box with flat faces (separate vertices per face), each face mapped once.
 TdsMesh MakeBox(TdsVec3 half);
 // Star-shaped prism: outline points around the z axis (radius alternating outer/inner),
 // extruded from -h to +h with a bevel of depth b.
@@ -47,7 +48,8 @@ TdsMesh MakeOctahedron(float r);
 TdsMesh MakeIcosahedron(float r);
 // Cylinder along z from z0 to z1 with flat caps.
 TdsMesh MakeCylinder(float r, float z0, float z1, int sides, int uRepeat);
-// Flat grid in the z = 0 plane facing +z, size sx by sy, mapped with `repeat` tiles.
+// Flat grid in the z = 0 plane facing +z, size sx by sy, mapped with `repeat` tiles
+// (keep repeat / cells under a half).
 TdsMesh MakeFloor(float sx, float sy, int cells, int repeat);
 
 // Signed volume of a closed mesh: positive when its faces wind outward.

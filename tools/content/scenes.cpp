@@ -92,7 +92,8 @@ TdsScene Scene1() {
   TdsScene s;
   s.materials.push_back(Material("Brass", 0xFFE0A8, 0x282014, "Metal.bmp"));
   s.meshes.push_back(Named(Placed(MakeStarPrism(5, 25, 11, 4.0f, 1.8f), Xf::RotateX(kPi / 2)), "Star", "Brass"));
-  s.lights.push_back(PointLight("Key", {-60, -80, 50}, {1.0f, 0.92f, 0.8f}, 400, 1.4f));
+  s.lights.push_back(PointLight("Key", {-60, -80, 50}, {1.0f, 0.92f, 0.8f}, 400, 1.6f));
+  s.lights.push_back(PointLight("Front", {0, -90, 10}, {0.7f, 0.65f, 0.6f}, 300, 1.2f));
   s.lights.push_back(PointLight("Rim", {70, -40, -40}, {0.45f, 0.6f, 1.0f}, 300, 1.2f));
   s.cameras.push_back(Camera({0, -76, 0}, {0, 0, 0}, 35));
   return s;
@@ -241,7 +242,7 @@ TdsScene Scene8() {
   s.materials.push_back(Material("Marble", 0xF8F8F0, 0x141414, "Marble.bmp"));
   s.materials.push_back(Material("Walnut", 0xFFF0E0, 0x0C0806, "Wood.bmp"));
   s.materials.push_back(Material("Chrome", 0xFFFFFF, 0x303438, "Chrome.bmp"));
-  s.meshes.push_back(Named(Placed(MakeFloor(60, 60, 6, 3), Xf::Translate({0, 0, -12})), "Floor", "Floor"));
+  s.meshes.push_back(Named(Placed(MakeFloor(60, 60, 12, 3), Xf::Translate({0, 0, -12})), "Floor", "Floor"));
   for (int i = 0; i < 4; ++i) {
     const float x = (i & 1) ? 16.0f : -16.0f, y = (i & 2) ? 16.0f : -16.0f;
     s.meshes.push_back(

@@ -11,7 +11,7 @@
 namespace {
 
 enum Channel { kKick, kSnare, kClosedHat, kOpenHat, kBass, kPad1, kPad2, kPad3, kLead, kArp, kFx, kEcho, kChannels };
-enum Instrument : uint8_t { iKick = 1, iSnare, iClap, iClosedHat, iOpenHat, iBass, iPad, iLead, iArp, iCrash };
+enum Instrument : uint8_t { iKick = 1, iSnare, iClap, iClosedHat, iOpenHat, iBass, iPad, iLead, iArp, iCrash, iRiser };
 
 constexpr uint8_t Vol(int v) { return uint8_t(0x10 + v); }  // volume column "set volume"
 constexpr uint8_t kFxArpeggio = 0x0, kFxPortamento = 0x3, kFxVibrato = 0x4, kFxVolumeSlide = 0xA;
@@ -72,6 +72,7 @@ struct Section {
   int arpVolume = 34;
   const char* lead = nullptr;
   bool crash = false;
+  bool riser = false;  // noise sweep over the last two bars, into the next pattern
   int fill = 0;       // 0 none, 1 snare roll over the last bar, 2 over the last beat
 };
 
@@ -205,6 +206,7 @@ bool Compose(const Section& s, int rows, XmPattern* out, std::string* error) {
     }
   }
   if (s.crash) w.note(0, kFx, "C-4", iCrash, 44);
+  if (s.riser) w.note(rows - 32, kFx, "C-4", iRiser, 40);
   if (s.lead && !WriteLead(w, s.lead, error)) return false;
   *out = w.take();
   return true;
@@ -236,7 +238,7 @@ bool BuildSong(XmModule* song, std::string* error) {
   m.tempo = 144;
   m.linearFrequencies = true;
   m.instruments = {MakeKick(),  MakeSnare(), MakeClap(), MakeClosedHat(), MakeOpenHat(),
-                   MakeBass(),  MakePad(),   MakeLead(), MakeArp(),       MakeCrash()};
+                   MakeBass(),  MakePad(),   MakeLead(), MakeArp(),       MakeCrash(), MakeRiser()};
 
   Section intro{kVerse};  // under the stars: pad and a few glints
   intro.pad = 38;
@@ -249,6 +251,7 @@ bool BuildSong(XmModule* song, std::string* error) {
   credits.arpVolume = 30;
   credits.bass = 1;
   credits.fill = 2;
+  credits.riser = true;
 
   Section drumsIn{kVerse};  // the first 3D scene: the beat arrives
   drumsIn.kick = 1;
@@ -296,6 +299,7 @@ bool BuildSong(XmModule* song, std::string* error) {
   breakdown.pad = 44;
   breakdown.arp = 3;
   breakdown.fill = 1;
+  breakdown.riser = true;
 
   Section groove{kVerse};  // the plasma: everything at once
   groove.kick = 1;

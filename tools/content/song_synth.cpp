@@ -332,3 +332,21 @@ XmInstrument MakeArp() {
   ins.fadeout = 2000;
   return ins;
 }
+
+XmInstrument MakeRiser() {
+  const int length = Samples(3.3);
+  std::vector<double> w(static_cast<size_t>(length));
+  uint32_t rng = 0x815Eu;
+  double low = 0.0, band = 0.0;
+  for (int n = 0; n < length; ++n) {
+    const double x = double(n) / length;
+    const double cutoff = 350.0 * SynthExp(x * 3.1);     // about 350 Hz up to 7.7 kHz
+    const double f = 2.0 * SynthSin(cutoff / kRate * 0.5);
+    low += f * band;                                      // the state-variable filter, retuned every sample
+    const double high = Noise(&rng) - low - 0.5 * band;
+    band += f * high;
+    w[size_t(n)] = band * (0.15 + 0.85 * x * x);
+  }
+  Taper(&w, Samples(0.05), Samples(0.01));
+  return Instrument("Riser", OneShot("riser", w, 0.9, 30, 128));
+}

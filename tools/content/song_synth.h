@@ -35,3 +35,4 @@ XmInstrument MakePad();    // home note C-4, three detuned saws, looped
 XmInstrument MakeLead();   // home note C-5, soft square with chorus, looped
 XmInstrument MakeArp();    // home note C-5, bright pulse pluck, looped
 XmInstrument MakeCrash();
+XmInstrument MakeRiser();  // two bars of noise sweeping upward, into a drop

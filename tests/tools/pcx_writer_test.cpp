@@ -119,6 +119,18 @@ TEST(PcxWriter, RoundTripsThroughReaders) {
     std::vector<uint8_t> shortFile(f.begin(), f.begin() + cut);
     EXPECT_FALSE(DecodePcx(shortFile, &back, &error)) << cut;
   }
+  // A hand-made 2 x 1 file with padded plane lines (4 bytes per line) decodes without the
+  // pad; one whose run runs past the line's end is refused.
+  std::vector<uint8_t> padded = EncodePcx(Image(2, 1));
+  padded.resize(128);
+  padded[66] = 4;
+  for (uint8_t v : {0x11, 0x12, 0x00, 0x00, 0x21, 0x22, 0x00, 0x00, 0x31, 0x32, 0x00, 0x00}) padded.push_back(v);
+  ASSERT_TRUE(DecodePcx(padded, &back, &error)) << error;
+  EXPECT_EQ(back.pixels, (std::vector<uint32_t>{0x112131, 0x122232}));
+  std::vector<uint8_t> overrun = EncodePcx(Image(2, 1));
+  overrun.resize(128);
+  for (uint8_t v : {0xC3, 0x11, 0xC2, 0x22, 0xC2, 0x33}) overrun.push_back(v);
+  EXPECT_FALSE(DecodePcx(overrun, &back, &error));
   std::vector<uint8_t> inverted = f;
   inverted[8] = 0;
   inverted[9] = 0;

@@ -4,7 +4,8 @@
 //   Image image;
 //   if (!ReadPictureFile("pack/Images/Cred1.pcx", &image, &error)) ...
 //
-// PCX: 24-bit, three planes, run-length encoded (bytes per line honoured, padding dropped).
+// PCX: 24-bit, three planes, run-length encoded (bytes per line honoured, padding dropped;
+// a run across the end of a plane line is refused, since our writer never makes one).
 // BMP: uncompressed 24-bit, and 8-bit with a colour table; bottom-up or top-down rows.
 // Short, truncated or inconsistent input gives false and a one-line reason, never a read
 // outside the buffer.

@@ -48,7 +48,6 @@ void DrawCredits(float t) {
       for (int c = 0; c < CREDIT_WIDTH; ++c) row[c] = 0;
       continue;
     }
-    const uint32_t* source = picture + r * CREDIT_WIDTH;
-    for (int c = 0; c < CREDIT_WIDTH; ++c) row[c] = DarkenPixel(source[c], k);
+    DarkenPixels(row, picture + r * CREDIT_WIDTH, CREDIT_WIDTH, k);
   }
 }

@@ -12,7 +12,7 @@ const char* const GreetedNames[10] = {
     "Velmora Crew", "Quartzline",   "Obsidian Lark", "Kelpforge",      "Cobalt Hymn",
     "Fernwave",     "Spiral Kiln",  "Tessarine",     "Moth Meridian",  "Brightmoor Tape",
 };
-const char* const GreetingClosingLine = "Thanks for watching!";
+const char* const GreetingClosingLine = "Keep on dancing!";
 
 namespace {
 

@@ -16,6 +16,23 @@ class PictureFades : public ::testing::Test {
 
 uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
 
+TEST_F(PictureFades, RowDarkeningMatchesTheTable) {
+  // 259 pixels: every channel value, a non-zero top byte, and a tail that is not a multiple of 4.
+  uint32_t source[259], darkened[259], added[259];
+  for (int i = 0; i < 259; ++i)
+    source[i] = (static_cast<uint32_t>(i) * 0x01000000u) | ((i & 255) << 16) | (((i * 7) & 255) << 8) |
+                (255 - (i & 255));
+  for (uint32_t k = 0; k < 256; ++k) {
+    DarkenPixels(darkened, source, 259, k);
+    std::fill(std::begin(added), std::end(added), 0x00010101u);
+    AddDarkenedPixels(added, source, 259, k);
+    for (int i = 0; i < 259; ++i) {
+      ASSERT_EQ(darkened[i], DarkenPixel(source[i], k)) << "k = " << k << ", i = " << i;
+      ASSERT_EQ(added[i], 0x00010101u + DarkenPixel(source[i], k)) << "k = " << k << ", i = " << i;
+    }
+  }
+}
+
 TEST_F(PictureFades, BildeLevelFollowsHalfASine) {
   EXPECT_EQ(FadeBildeLevel(10.0f), 0);
   EXPECT_EQ(FadeBildeLevel(24.0f), 0);

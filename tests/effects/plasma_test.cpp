@@ -33,6 +33,11 @@ TEST_F(Plasma, BlendCoordinatesWrapInEightBits) {
 
   DrawPlasmaBlend(1.0f);
   EXPECT_EQ(Entry(0, 0), 14056u);  // v = 54, u = 232
+  for (int k = 0; k < SCREEN_PIXELS; ++k) {
+    ASSERT_EQ(FrameBuffer[k], Half(Texture1[PlasmaBuffer[k]]) +
+                                  Half(Texture2[PlasmaBuffer[SCREEN_PIXELS - 1 - k]]))
+        << "k = " << k;
+  }
 }
 
 TEST_F(Plasma, BlendOfWhiteNeverCarries) {
@@ -52,6 +57,14 @@ TEST_F(Plasma, ShadeEntriesAndBounds) {
 
   DrawPlasmaShade(1.0f);
   EXPECT_EQ(Entry(0, 0), (137u << 16) | (57u << 8) | 21u);
+
+  FillDistinct(Texture2, 31);
+  DrawPlasmaShade(7.3f);
+  for (int k = 0; k < SCREEN_PIXELS; ++k) {
+    const uint32_t e = PlasmaBuffer[k];
+    ASSERT_EQ(FrameBuffer[k], DarkenPixel(Texture2[e & 0xFFFF], (e >> 16) & 0xFF)) << "k = " << k;
+  }
+  std::fill(std::begin(Texture2), std::end(Texture2), 0x00FFFFFFu);
 
   // The shade stays within 78..178, so no channel of white passes 177 or drops below 77.
   for (float t : {0.0f, 3.7f, 55.5f, 191.9f}) {

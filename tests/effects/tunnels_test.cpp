@@ -30,6 +30,21 @@ TEST_F(Tunnels, PerspectiveAveragesTwoShadedTextures) {
   EXPECT_EQ(At(100, 100), 0x002F2F2Fu);
 }
 
+TEST_F(Tunnels, PerspectiveMatchesPixelByPixelShading) {
+  for (int i = 0; i < TEXTURE_PIXELS; ++i) {
+    Texture1[i] = 0xFF000000u | ((i * 2654435761u) & 0xFFFFFFu);  // stray top bytes too
+    Texture2[i] = (i * 40503u + 12345u) & 0xFFFFFFu;
+  }
+  DrawPerspectiveTunnel(13.7f);
+  const uint16_t d = 511 * 68;
+  for (int i = 0; i < SCREEN_PIXELS; ++i) {
+    const uint32_t shade = TunnelShadeTable[i];
+    const uint32_t a = DarkenPixel(Texture1[static_cast<uint16_t>(TunnelTable[i] + d)], shade);
+    const uint32_t b = DarkenPixel(Texture2[static_cast<uint16_t>(TunnelTable[i] - d)], shade);
+    ASSERT_EQ(FrameBuffer[i], ((a >> 1) & 0x7F7F7Fu) + ((b >> 1) & 0x7F7F7Fu)) << "i = " << i;
+  }
+}
+
 TEST_F(Tunnels, PerspectiveScrollsTheTexturesApart) {
   const uint16_t savedEntry = TunnelTable[0];
   const uint8_t savedShade = TunnelShadeTable[0];

@@ -127,7 +127,7 @@ XmInstrument Instrument(const char* name, XmSample sample) {
   return ins;
 }
 
-// The 808-style metal: six square waves at inharmonic ratios.
+// Cymbal metal as analogue drum machines made it: six square waves at inharmonic ratios.
 double Metal(int n, double scale) {
   static const double freqs[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
   double s = 0.0;

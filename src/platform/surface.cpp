@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+// Anything but 24 bits is held as 32; a negative size is an empty surface.
 Surface::Surface(int w, int h, int bits, int rowPitch)
-    : width(w), height(h), bitsPerPixel(bits),
-      pitch(std::max(rowPitch, w * (bits / 8))),
-      pixels(static_cast<size_t>(pitch) * static_cast<size_t>(std::max(h, 0)), 0) {}
+    : width(std::max(w, 0)), height(std::max(h, 0)), bitsPerPixel(bits == 24 ? 24 : 32),
+      pitch(std::max(rowPitch, width * (bitsPerPixel / 8))),
+      pixels(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0) {}
 
 uint32_t Surface::GetPixel(int x, int y) const {
   const uint8_t* p = pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * BytesPerPixel();
@@ -45,8 +46,14 @@ static bool ClipRect(PixelRect& r, int width, int height) {
 void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color) {
   PixelRect r = rect ? *rect : PixelRect{0, 0, surface.width, surface.height};
   if (!ClipRect(r, surface.width, surface.height)) return;
-  for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x) surface.SetPixel(x, y, color & 0xFFFFFF);
+  // One row is made pixel by pixel, the others are copies of it (the fill clears the back
+  // buffer every frame).
+  const size_t bpp = static_cast<size_t>(surface.BytesPerPixel());
+  const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bpp;
+  uint8_t* first = surface.pixels.data() + static_cast<size_t>(r.top) * surface.pitch + r.left * bpp;
+  for (int x = r.left; x < r.right; ++x) surface.SetPixel(x, r.top, color & 0xFFFFFF);
+  for (int y = r.top + 1; y < r.bottom; ++y)
+    std::memcpy(first + static_cast<size_t>(y - r.top) * surface.pitch, first, rowBytes);
 }
 
 bool BlitSurface(Surface& destination, const PixelRect* destRect, const Surface& source,

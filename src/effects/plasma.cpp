@@ -43,13 +43,14 @@ void DrawPlasmaBlend(float t) {
 #if defined(__SSE2__)
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
   for (; k + 4 <= SCREEN_PIXELS; k += 4) {
-    alignas(16) uint32_t p1[4], p2[4];
-    for (int lane = 0; lane < 4; ++lane) {
-      p1[lane] = Texture1[PlasmaBuffer[k + lane] & 0xFFFF];
-      p2[lane] = Texture2[PlasmaBuffer[SCREEN_PIXELS - 1 - (k + lane)] & 0xFFFF];
-    }
-    const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(p1));
-    const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(p2));
+    const auto own = [&](int lane) {
+      return static_cast<int>(Texture1[PlasmaBuffer[k + lane] & 0xFFFF]);
+    };
+    const auto mirrored = [&](int lane) {
+      return static_cast<int>(Texture2[PlasmaBuffer[SCREEN_PIXELS - 1 - (k + lane)] & 0xFFFF]);
+    };
+    const __m128i a = _mm_set_epi32(own(3), own(2), own(1), own(0));
+    const __m128i b = _mm_set_epi32(mirrored(3), mirrored(2), mirrored(1), mirrored(0));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + k),
                      _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(a, 1), halfMask),
                                    _mm_and_si128(_mm_srli_epi32(b, 1), halfMask)));
@@ -84,13 +85,14 @@ void DrawPlasmaShade(float t) {
   const __m128i low = _mm_set1_epi32(0xFF);
   const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
   for (; k + 4 <= SCREEN_PIXELS; k += 4) {
-    alignas(16) uint32_t p[4];
-    for (int lane = 0; lane < 4; ++lane) p[lane] = Texture2[PlasmaBuffer[k + lane] & 0xFFFF];
+    const auto texel2 = [&](int lane) {
+      return static_cast<int>(Texture2[PlasmaBuffer[k + lane] & 0xFFFF]);
+    };
     const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(PlasmaBuffer + k));
     const __m128i level = _mm_and_si128(_mm_srli_epi32(e, 16), low);
     const __m128i amount =
         _mm_or_si128(level, _mm_or_si128(_mm_slli_epi32(level, 8), _mm_slli_epi32(level, 16)));
-    const __m128i texel = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i texel = _mm_set_epi32(texel2(3), texel2(2), texel2(1), texel2(0));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + k),
                      _mm_and_si128(_mm_subs_epu8(texel, amount), colour));
   }

@@ -37,20 +37,23 @@ void DrawPerspectiveTunnel(float t) {
   // subtraction, which is what the subtraction table holds) and the halving are done together.
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
   for (; i + 4 <= SCREEN_PIXELS; i += 4) {
-    alignas(16) uint32_t p1[4], p2[4];
-    for (int lane = 0; lane < 4; ++lane) {
-      const uint16_t entry = TunnelTable[i + lane];
-      p1[lane] = Texture1[static_cast<uint16_t>(entry + d)];
-      p2[lane] = Texture2[static_cast<uint16_t>(entry - d)];
-    }
+    const uint16_t* entry = TunnelTable + i;
+    const auto forward = [&](int lane) {
+      return static_cast<int>(Texture1[static_cast<uint16_t>(entry[lane] + d)]);
+    };
+    const auto back = [&](int lane) {
+      return static_cast<int>(Texture2[static_cast<uint16_t>(entry[lane] - d)]);
+    };
+    const __m128i p1 = _mm_set_epi32(forward(3), forward(2), forward(1), forward(0));
+    const __m128i p2 = _mm_set_epi32(back(3), back(2), back(1), back(0));
     uint32_t shades;
     std::memcpy(&shades, TunnelShadeTable + i, sizeof(shades));
     __m128i amount = _mm_cvtsi32_si128(static_cast<int>(shades));
     amount = _mm_unpacklo_epi8(amount, amount);
     amount = _mm_unpacklo_epi16(amount, amount);  // each shade in every byte of its pixel
     // The top byte is shaded too, but the halving mask drops it.
-    const __m128i a = _mm_subs_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(p1)), amount);
-    const __m128i b = _mm_subs_epu8(_mm_load_si128(reinterpret_cast<const __m128i*>(p2)), amount);
+    const __m128i a = _mm_subs_epu8(p1, amount);
+    const __m128i b = _mm_subs_epu8(p2, amount);
     const __m128i sum = _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(a, 1), halfMask),
                                       _mm_and_si128(_mm_srli_epi32(b, 1), halfMask));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + i), sum);
@@ -71,16 +74,26 @@ void DrawSwirlTunnel(float t) {
                                 6.283185307179586);
   const uint16_t scroll = static_cast<uint16_t>(static_cast<int32_t>(static_cast<double>(t) * 12.0));
 
+  // Rows y and 240 - y lie at the same distances, so they share the bend term: only the
+  // rows down to the centre row need a cosine.
+  static double bend[121][SWIRL_COLUMNS];
+  for (int y = 0; y <= 120; ++y) {
+    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+      const int x = SWIRL_FIRST_X + j;
+      // The centre row is not in the quarter table; there the distance is plain.
+      const float h = y == 120 ? static_cast<float>(160 - x) : DistanceTable[y * 160 + x];
+      bend[y][j] = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
+    }
+  }
+
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-    // Below the centre row the quarter table is read mirrored; the centre row itself is not
-    // in it, and there the distance is plain.
-    const int tableRow = y <= 119 ? y : 240 - y;
+    // Below the centre row the quarter table is read mirrored.
+    const int tableRow = y <= 120 ? y : 240 - y;
     const double e = static_cast<double>(y) - 120.00000001;
     for (int j = 0; j < SWIRL_COLUMNS; ++j) {
       const int x = SWIRL_FIRST_X + j;
       const float h = y == 120 ? static_cast<float>(160 - x) : DistanceTable[tableRow * 160 + x];
-      const double q = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase) +
-                       static_cast<double>(x - 160) / e;
+      const double q = bend[tableRow][j] + static_cast<double>(x - 160) / e;
       const uint32_t angle =
           static_cast<uint8_t>(static_cast<int32_t>(std::atan(q) * 81.48733085));
       const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(h));

@@ -90,7 +90,7 @@ TdsMesh MakeLobedSphere(float r, int lobes, float depth, int slices, int stacks)
 // wobbling and half transparent over the plasma.
 TdsScene Scene1() {
   TdsScene s;
-  s.materials.push_back(Material("Brass", 0xFFE0A8, 0x282014, "Metal.bmp"));
+  s.materials.push_back(Material("Brass", 0xFFC870, 0x282014, "Metal.bmp"));
   s.meshes.push_back(Named(Placed(MakeStarPrism(5, 25, 11, 4.0f, 1.8f), Xf::RotateX(kPi / 2)), "Star", "Brass"));
   s.lights.push_back(PointLight("Key", {-60, -80, 50}, {1.0f, 0.92f, 0.8f}, 400, 1.6f));
   s.lights.push_back(PointLight("Front", {0, -90, 10}, {0.7f, 0.65f, 0.6f}, 300, 1.2f));
@@ -158,7 +158,7 @@ TdsScene Scene4() {
   s.lights.push_back(PointLight("Corona", {0, 0, 0}, {1.0f, 0.8f, 0.55f}, 100, 1.9f));
   s.lights.push_back(PointLight("Front", {-30, -110, 60}, {0.6f, 0.65f, 0.8f}, 400, 1.3f));
   s.lights.push_back(SpotLight("Beam", {70, -70, 70}, {0, 0, 0}, {0.8f, 0.7f, 1.0f}, 20, 45));
-  s.cameras.push_back(Camera({0, -82, 30}, {0, 0, 0}, 35));
+  s.cameras.push_back(Camera({0, -70, 26}, {0, 0, 0}, 35));
   return s;
 }
 

@@ -1,0 +1,140 @@
+#include "assets/texture_loader.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/device3d.h"
+#include "platform/file.h"
+#include "platform/surface.h"
+
+const TexturePixelFormat SoftwareTextureFormats[5] = {
+    {PIXEL_FORMAT_PALETTEINDEXED8, 8, 0, 0, 0, 0},
+    {PIXEL_FORMAT_RGB, 16, 0xF800, 0x07E0, 0x001F, 0},
+    {PIXEL_FORMAT_RGB, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0},
+    {PIXEL_FORMAT_RGB, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0},
+    {PIXEL_FORMAT_RGB | PIXEL_FORMAT_ALPHAPIXELS, 32, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000u},
+};
+
+TexturePixelFormat ChooseTextureFormat(const TexturePixelFormat* offered, size_t count, uint32_t requested) {
+  TexturePixelFormat chosen{};
+  for (size_t i = 0; i < count; ++i) {
+    const TexturePixelFormat& format = offered[i];
+    if (format.flags & (PIXEL_FORMAT_ALPHAPIXELS | PIXEL_FORMAT_ALPHA)) continue;
+    if (format.bitCount > 8) {
+      if (!(format.flags & PIXEL_FORMAT_RGB)) continue;
+    } else if (!(format.flags & (PIXEL_FORMAT_PALETTEINDEXED8 | PIXEL_FORMAT_PALETTEINDEXED4)) || format.bitCount < 8) {
+      continue;
+    }
+    if (chosen.bitCount == 0 ||
+        (format.bitCount >= requested && format.bitCount - requested < chosen.bitCount - requested))
+      chosen = format;
+  }
+  return chosen;
+}
+
+TexturePalette MakeTexturePalette(const uint8_t* colorTable, size_t entries) {
+  TexturePalette palette;
+  if (entries == 0) return palette;
+  palette.caps = entries <= 16 ? PALETTE_4BIT : PALETTE_8BIT;
+  for (size_t i = 0; i < entries; ++i) {
+    const uint8_t* e = colorTable + 4 * i;  // blue, green, red, reserved
+    palette.entries.push_back(static_cast<uint32_t>(e[2]) << 16 | static_cast<uint32_t>(e[1]) << 8 | e[0]);
+  }
+  return palette;
+}
+
+static uint32_t Le32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+bool ReadBitmapInfo(const uint8_t* bytes, size_t length, BitmapInfo* info) {
+  if (length < 26 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+  const uint32_t headerSize = Le32(bytes + 14);
+  if (headerSize == 12) {  // the oldest header: 16-bit sizes, 3-byte colour entries
+    if (length < 26) return false;
+    info->width = bytes[18] | bytes[19] << 8;
+    info->height = bytes[20] | bytes[21] << 8;
+    info->bitsPerPixel = static_cast<uint32_t>(bytes[24] | bytes[25] << 8);
+    info->colorTable.clear();
+    if (info->bitsPerPixel <= 8) {
+      const size_t entries = size_t{1} << info->bitsPerPixel;
+      for (size_t i = 0; i < entries && 26 + 3 * i + 3 <= length; ++i)
+        info->colorTable.insert(info->colorTable.end(), {bytes[26 + 3 * i], bytes[27 + 3 * i], bytes[28 + 3 * i], 0});
+    }
+    return true;
+  }
+  if (headerSize < 40 || length < 14 + size_t{40}) return false;
+  info->width = static_cast<int32_t>(Le32(bytes + 18));
+  info->height = static_cast<int32_t>(Le32(bytes + 22));
+  info->bitsPerPixel = static_cast<uint32_t>(bytes[28] | bytes[29] << 8);
+  uint32_t used = Le32(bytes + 46);
+  if (used == 0 && info->bitsPerPixel <= 8) used = 1u << info->bitsPerPixel;
+  if (info->bitsPerPixel > 8) used = 0;
+  const size_t tableStart = 14 + size_t{headerSize};
+  info->colorTable.clear();
+  if (used > 256 || tableStart > length || (length - tableStart) / 4 < used) return used == 0;
+  info->colorTable.assign(bytes + tableStart, bytes + tableStart + 4 * size_t{used});
+  return true;
+}
+
+// The colour a format keeps of a pixel: a palette entry, 5-6-5 bits, or the pixel itself.
+static uint32_t KeptColor(uint32_t pixel, const TexturePixelFormat& format, const TexturePalette& palette) {
+  if (format.bitCount <= 8 && !palette.entries.empty()) {
+    // Nearest palette entry; exact for the colours an indexed bitmap decodes to.
+    uint32_t best = palette.entries[0];
+    int bestDistance = 1 << 30;
+    for (uint32_t entry : palette.entries) {
+      const int dr = static_cast<int>((entry >> 16) & 0xFF) - static_cast<int>((pixel >> 16) & 0xFF);
+      const int dg = static_cast<int>((entry >> 8) & 0xFF) - static_cast<int>((pixel >> 8) & 0xFF);
+      const int db = static_cast<int>(entry & 0xFF) - static_cast<int>(pixel & 0xFF);
+      const int distance = dr * dr + dg * dg + db * db;
+      if (distance < bestDistance) {
+        best = entry;
+        bestDistance = distance;
+        if (distance == 0) break;
+      }
+    }
+    return best;
+  }
+  if (format.bitCount == 16) {
+    const uint32_t r = (pixel >> 19) & 0x1F, g = (pixel >> 10) & 0x3F, b = (pixel >> 3) & 0x1F;
+    return (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+  }
+  return pixel & 0xFFFFFF;
+}
+
+void ReleaseMaterialTexture(MaterialTexture* record) {
+  if (!record) return;
+  if (record->device && record->handle) record->device->ReleaseTexture(record->handle);
+  std::memset(record, 0, sizeof *record);
+}
+
+int LoadMaterialTexture(MaterialTexture* record, Device3D* device, const char* fileName) {
+  if (!record || !device || !fileName) return 0;
+  const std::string showName = std::string("Textures\\") + fileName;
+  std::vector<uint8_t> bytes;
+  BitmapInfo info;
+  if (!ReadShowFile(showName.c_str(), bytes) || !ReadBitmapInfo(bytes.data(), bytes.size(), &info)) return 0;
+  std::unique_ptr<Surface> bitmap(LoadBmpSurface(ShowFilePath(showName.c_str()).c_str(), 32));
+  if (!bitmap) return 0;
+
+  ReleaseMaterialTexture(record);
+  const TexturePixelFormat format = ChooseTextureFormat(SoftwareTextureFormats, 5, info.bitsPerPixel);
+  const TexturePalette palette =
+      format.bitCount <= 8 ? MakeTexturePalette(info.colorTable.data(), info.colorTable.size() / 4) : TexturePalette{};
+  if (format.bitCount == 0) return 0;
+
+  std::vector<uint32_t> pixels(static_cast<size_t>(bitmap->width) * bitmap->height);
+  for (int y = 0; y < bitmap->height; ++y)
+    for (int x = 0; x < bitmap->width; ++x)
+      pixels[static_cast<size_t>(y) * bitmap->width + x] = KeptColor(bitmap->GetPixel(x, y), format, palette);
+  const uint32_t handle = device->CreateTexture(bitmap->width, bitmap->height, pixels.data());
+  if (handle == 0) return 0;
+  record->device = device;
+  record->width = bitmap->width;
+  record->height = bitmap->height;
+  record->handle = handle;
+  return 1;
+}

@@ -1,0 +1,7 @@
+// scenes.h - the show's 3D scenes, loaded once at start-up and animated in place.
+#pragma once
+#include "assets/scene.h"
+
+extern Scene Scene1, Scene2, Scene3, Scene4, Scene5, Scene6, Scene7, Scene8;
+// A second copy of the third scene, kept only for its first object's rest positions.
+extern Scene Scene3Rest;

@@ -137,7 +137,7 @@ IndexedImage MakeMarble(int size) {
 IndexedImage MakeTiles(int size) {
   IndexedImage out;
   // Four glaze ramps of 60 shades each (indices 0..239), then grout shades (240..255).
-  const uint32_t glazes[4][2] = {{0x0A2A5A, 0x5AA8E8}, {0x083A44, 0x48C8C0}, {0x1A1A50, 0x7A78E0}, {0x0C3050, 0x60B0D0}};
+  const uint32_t glazes[4][2] = {{0x143C78, 0x9CD4FF}, {0x0E5058, 0x8CF0E4}, {0x2A2A70, 0xB4B0FF}, {0x184468, 0xA0DCF4}};
   for (const auto& g : glazes) {
     for (int i = 0; i < 60; ++i) out.palette.push_back(Mix(g[0], g[1], i / 59.0f));
   }

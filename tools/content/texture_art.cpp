@@ -37,7 +37,7 @@ uint32_t Mix(uint32_t a, uint32_t b, float t) {
   uint32_t out = 0;
   for (int shift = 0; shift <= 16; shift += 8) {
     const float v = Channel(a, shift) + (Channel(b, shift) - Channel(a, shift)) * t;
-    out |= static_cast<uint32_t>(std::clamp(static_cast<int>(v + 0.5f), 0, 255)) << shift;
+    out |= static_cast<uint32_t>(std::clamp(static_cast<int>(std::lround(v)), 0, 255)) << shift;
   }
   return out;
 }
@@ -45,7 +45,7 @@ uint32_t Mix(uint32_t a, uint32_t b, float t) {
 uint32_t Scale(uint32_t c, float k) {
   uint32_t out = 0;
   for (int shift = 0; shift <= 16; shift += 8) {
-    const int v = static_cast<int>(Channel(c, shift) * k + 0.5f);
+    const int v = static_cast<int>(std::lround(Channel(c, shift) * k));
     out |= static_cast<uint32_t>(std::clamp(v, 0, 255)) << shift;
   }
   return out;

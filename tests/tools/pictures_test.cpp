@@ -5,6 +5,7 @@
 #include <string>
 
 #include "content/content.h"
+#include "content/pcx_writer.h"
 #include "content/picture_art.h"
 #include "content/picture_readers.h"
 #include "content/picture_set.h"
@@ -320,4 +321,44 @@ TEST(PictureReaders, RejectBrokenBmp) {
   EXPECT_FALSE(DecodeBmp(offset, &back, &error));
   EXPECT_FALSE(DecodeBmp({'B', 'M'}, &back, &error));
   EXPECT_FALSE(ReadPictureFile("/nonexistent/picture.pcx", &back, &error));
+}
+
+// Damaged copies of real files (bytes flipped, cut short) never crash the readers, and
+// whatever they accept has a size consistent with its pixels.
+TEST(PictureReaders, SurviveDamagedFiles) {
+  const std::vector<uint8_t> pcx = EncodePcx(MakeCredit(3));
+  ASSERT_FALSE(pcx.empty());
+  std::vector<uint8_t> bmp(54, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  bmp[10] = 54;
+  bmp[14] = 40;
+  bmp[18] = 5;
+  bmp[22] = 4;
+  bmp[26] = 1;
+  bmp[28] = 24;
+  bmp.resize(54 + 16 * 4, 0x40);
+  uint32_t state = 12345;
+  auto next = [&state] { return (state = state * 1664525u + 1013904223u) >> 8; };
+  for (int round = 0; round < 400; ++round) {
+    const std::vector<uint8_t>* const originals[] = {&pcx, &bmp};
+    for (const std::vector<uint8_t>* original : originals) {
+      std::vector<uint8_t> damaged = *original;
+      const int flips = 1 + next() % 6;
+      for (int i = 0; i < flips; ++i) {
+        // The first change lands in the header, where it hurts most.
+        const size_t span = i == 0 ? std::min<size_t>(130, damaged.size()) : damaged.size();
+        damaged[next() % span] = static_cast<uint8_t>(next());
+      }
+      if (next() % 3 == 0) damaged.resize(next() % damaged.size());
+      Image out;
+      std::string error;
+      const bool ok = original == &pcx ? DecodePcx(damaged, &out, &error) : DecodeBmp(damaged, &out, &error);
+      if (ok) {
+        EXPECT_EQ(out.pixels.size(), static_cast<size_t>(out.width) * out.height);
+      } else {
+        EXPECT_FALSE(error.empty());
+      }
+    }
+  }
 }

@@ -2,36 +2,86 @@
 // the runtime generator, reseeded every frame so each spot keeps its own for the segment.
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "platform/rng.h"
 
 namespace {
 
-inline uint32_t AddSaturated(uint32_t channel, int32_t weight, int32_t g) {
-  const uint32_t sum = channel + static_cast<uint32_t>((g * weight) >> 16);
-  return sum > 255 ? 255 : sum;
+// What one stamp adds to each pixel under the sprite, per channel capped at 255 (adding a
+// capped amount with saturation gives the same as adding the full amount and capping), and
+// which pixels it touches at all: entries of weight 0 leave their pixel, top byte included.
+struct GlowStamp {
+  alignas(16) uint32_t add[16][16];
+  alignas(16) uint32_t keep[16][16];  // 0x00FFFFFF where the stamp writes, else all ones
+};
+
+uint32_t CappedShare(int32_t g, int32_t weight) {
+  const int32_t share = (g * weight) >> 16;
+  return static_cast<uint32_t>(share > 255 ? 255 : share);
+}
+
+void PrepareStamp(GlowStamp* stamp, int32_t weightR, int32_t weightG, int32_t weightB) {
+  for (int r = 0; r < 16; ++r) {
+    for (int c = 0; c < 16; ++c) {
+      const int32_t g = GlowSprite[r][c];
+      stamp->add[r][c] = g == 0 ? 0
+                                : CappedShare(g, weightR) << 16 | CappedShare(g, weightG) << 8 |
+                                      CappedShare(g, weightB);
+      stamp->keep[r][c] = g == 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    }
+  }
+}
+
+inline uint32_t AddSaturated(uint32_t pixel, uint32_t add) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const uint32_t sum = ((pixel >> shift) & 0xFF) + ((add >> shift) & 0xFF);
+    out |= (sum > 255 ? 255 : sum) << shift;
+  }
+  return out;
+}
+
+void ApplyStamp(const GlowStamp& stamp, int32_t cx, int32_t cy) {
+  const bool inside = cx >= 8 && cx <= SCREEN_WIDTH - 8 && cy >= 8 && cy <= SCREEN_HEIGHT - 8;
+#if defined(__SSE2__)
+  if (inside) {
+    for (int r = 0; r < 16; ++r) {
+      uint32_t* row = FrameBuffer + (cy - 8 + r) * SCREEN_WIDTH + cx - 8;
+      for (int c = 0; c < 16; c += 4) {
+        __m128i* at = reinterpret_cast<__m128i*>(row + c);
+        const __m128i add = _mm_load_si128(reinterpret_cast<const __m128i*>(&stamp.add[r][c]));
+        const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(&stamp.keep[r][c]));
+        _mm_storeu_si128(at, _mm_and_si128(_mm_adds_epu8(_mm_loadu_si128(at), add), keep));
+      }
+    }
+    return;
+  }
+#endif
+  // Near or past the edge (never for the show's particles): only the pixels inside the frame.
+  for (int r = 0; r < 16; ++r) {
+    const int32_t y = cy - 8 + r;
+    if (y < 0 || y >= SCREEN_HEIGHT) continue;
+    for (int c = 0; c < 16; ++c) {
+      const int32_t x = cx - 8 + c;
+      if (x < 0 || x >= SCREEN_WIDTH || stamp.keep[r][c] == 0xFFFFFFFFu) continue;
+      uint32_t& pixel = FrameBuffer[y * SCREEN_WIDTH + x];
+      pixel = AddSaturated(pixel, stamp.add[r][c]);
+    }
+  }
+  (void)inside;
 }
 
 }  // namespace
 
 void StampGlow(int32_t cx, int32_t cy, int32_t weightR, int32_t weightG, int32_t weightB) {
-  // The particles always lie well inside the frame, but a stamp must never write outside it.
-  for (int32_t dy = -8; dy < 8; ++dy) {
-    const int32_t y = cy + dy;
-    if (y < 0 || y >= SCREEN_HEIGHT) continue;
-    for (int32_t dx = -8; dx < 8; ++dx) {
-      const int32_t x = cx + dx;
-      if (x < 0 || x >= SCREEN_WIDTH) continue;
-      const int32_t g = GlowSprite[dy + 8][dx + 8];
-      if (g == 0) continue;
-      uint32_t& pixel = FrameBuffer[y * SCREEN_WIDTH + x];
-      const uint32_t r = AddSaturated((pixel >> 16) & 0xFF, weightR, g);
-      const uint32_t gr = AddSaturated((pixel >> 8) & 0xFF, weightG, g);
-      const uint32_t b = AddSaturated(pixel & 0xFF, weightB, g);
-      pixel = r << 16 | gr << 8 | b;
-    }
-  }
+  GlowStamp stamp;
+  PrepareStamp(&stamp, weightR, weightG, weightB);
+  ApplyStamp(stamp, cx, cy);
 }
 
 int PlaceGlowParticles(float t, GlowCentre centres[GLOW_PARTICLE_COUNT]) {
@@ -64,5 +114,8 @@ int PlaceGlowParticles(float t, GlowCentre centres[GLOW_PARTICLE_COUNT]) {
 void DrawGlowParticles(float t) {
   GlowCentre centres[GLOW_PARTICLE_COUNT];
   const int count = PlaceGlowParticles(t, centres);
-  for (int i = 0; i < count; ++i) StampGlow(centres[i].x, centres[i].y, 127, 255, 63);
+  // Every particle has the same weights: prepare the stamp once.
+  GlowStamp stamp;
+  PrepareStamp(&stamp, 127, 255, 63);
+  for (int i = 0; i < count; ++i) ApplyStamp(stamp, centres[i].x, centres[i].y);
 }

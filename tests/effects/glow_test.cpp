@@ -34,6 +34,29 @@ TEST_F(GlowParticles, StampAddsAndSaturatesPerChannel) {
   EXPECT_EQ(At(50, 50), 0u);
 }
 
+TEST_F(GlowParticles, StampFollowsTheSpriteOverAnyBackground) {
+  for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = (i * 2654435761u) & 0xFFFFFFFFu;
+  uint32_t saved[16][16];
+  for (int r = 0; r < 16; ++r)
+    for (int c = 0; c < 16; ++c) saved[r][c] = At(92 + c, 92 + r);
+  StampGlow(100, 100, 200, 30, 255);
+  for (int r = 0; r < 16; ++r) {
+    for (int c = 0; c < 16; ++c) {
+      const int32_t g = GlowSprite[r][c];
+      const uint32_t p = saved[r][c];
+      uint32_t expected = p;
+      if (g != 0) {
+        const auto channel = [&](int shift, int32_t weight) {
+          const uint32_t sum = ((p >> shift) & 0xFF) + static_cast<uint32_t>((g * weight) >> 16);
+          return std::min(sum, 255u) << shift;
+        };
+        expected = channel(16, 200) | channel(8, 30) | channel(0, 255);
+      }
+      ASSERT_EQ(At(92 + c, 92 + r), expected) << "r = " << r << ", c = " << c;
+    }
+  }
+}
+
 TEST_F(GlowParticles, StampNearTheEdgeStaysInsideTheFrame) {
   StampGlow(2, 3, 255, 255, 255);
   StampGlow(318, 238, 255, 255, 255);

@@ -6,6 +6,8 @@
 #include "capture_command.h"
 #include "content/content.h"
 #include "frame_command.h"
+#include "pcx2png.h"
+#include "scene_info.h"
 
 static int Usage() {
   std::fprintf(stderr,
@@ -41,5 +43,7 @@ int main(int argc, char** argv) {
   if (command == "make-content") return MakeContentCommand(argc - 1, argv + 1);
   if (command == "frame") return RunFrameCommand(argc - 1, argv + 1);
   if (command == "capture") return RunCaptureCommand(argc - 1, argv + 1);
+  if (command == "pcx2png") return RunPcx2Png(argc - 1, argv + 1);
+  if (command == "scene-info") return RunSceneInfo(argc - 1, argv + 1);
   return Usage();
 }

@@ -1,0 +1,84 @@
+#include "pcx2png.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const PYTHON = "/usr/bin/python3";
+
+bool HavePillow() {
+  static const bool have =
+      std::system((std::string(PYTHON) + " -c 'import PIL.Image' >/dev/null 2>&1").c_str()) == 0;
+  return have;
+}
+
+int RunTool(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  return RunPcx2Png(static_cast<int>(argv.size()), argv.data());
+}
+
+int Python(const std::string& script) {
+  const std::string path = ::testing::TempDir() + "pcx2png_check.py";
+  std::ofstream(path) << script;
+  return std::system((std::string(PYTHON) + " " + path).c_str());
+}
+
+TEST(Pcx2Png, MatchesPillowForOddAndEvenWidths) {
+  if (!HavePillow()) GTEST_SKIP() << "no /usr/bin/python3 with Pillow";
+  const std::string dir = ::testing::TempDir();
+  for (const auto& [w, h] : std::vector<std::pair<int, int>>{{37, 23}, {40, 20}, {321, 3}}) {
+    const std::string pcx = dir + "pillow_" + std::to_string(w) + ".pcx";
+    const std::string png = dir + "pillow_" + std::to_string(w) + ".png";
+    // Flat bands (long runs), noise (literals and values >= 192) and blue keyed spots.
+    ASSERT_EQ(Python("from PIL import Image\nimport random\nrandom.seed(" + std::to_string(w) + ")\n"
+                     "w, h = " + std::to_string(w) + ", " + std::to_string(h) + "\n"
+                     "im = Image.new('RGB', (w, h))\n"
+                     "for y in range(h):\n"
+                     "  for x in range(w):\n"
+                     "    if x < w // 3: c = (200, 10 * (y % 20), 255)\n"
+                     "    elif (x + y) % 7 == 0: c = (0, 0, 255)\n"
+                     "    else: c = tuple(random.randrange(256) for _ in range(3))\n"
+                     "    im.putpixel((x, y), c)\n"
+                     "im.save('" + pcx + "', 'PCX')\n"),
+              0);
+    ASSERT_EQ(RunTool({"pcx2png", pcx, png}), 0) << w;
+    EXPECT_EQ(Python("from PIL import Image\n"
+                     "a = Image.open('" + pcx + "').convert('RGB')\n"
+                     "b = Image.open('" + png + "').convert('RGB')\n"
+                     "assert a.size == b.size, (a.size, b.size)\n"
+                     "bad = sum(1 for p, q in zip(a.getdata(), b.getdata()) if p != q)\n"
+                     "raise SystemExit(1 if bad else 0)\n"),
+              0)
+        << w << "x" << h << " differs from Pillow";
+  }
+}
+
+TEST(Pcx2Png, ReportsBadInputAndUsage) {
+  const std::string dir = ::testing::TempDir();
+  EXPECT_EQ(RunTool({"pcx2png"}), 2);
+  EXPECT_EQ(RunTool({"pcx2png", "a.pcx"}), 2);
+  EXPECT_EQ(RunTool({"pcx2png", dir + "no_such.pcx", dir + "out.png"}), 1);
+
+  // A header alone claims a 4 x 4 picture with no data: the picture ends early.
+  std::vector<char> header(128, 0);
+  header[8] = 3, header[10] = 3, header[66] = 4;
+  const std::string truncated = dir + "truncated.pcx";
+  std::ofstream(truncated, std::ios::binary).write(header.data(), static_cast<std::streamsize>(header.size()));
+  EXPECT_EQ(RunTool({"pcx2png", truncated, dir + "out.png"}), 1);
+  // Short of a header.
+  std::ofstream(truncated, std::ios::binary).write(header.data(), 50);
+  EXPECT_EQ(RunTool({"pcx2png", truncated, dir + "out.png"}), 1);
+  // A wrapped size (xmax below xmin) is refused, not allocated.
+  header[4] = 9;
+  std::ofstream(truncated, std::ios::binary).write(header.data(), static_cast<std::streamsize>(header.size()));
+  EXPECT_EQ(RunTool({"pcx2png", truncated, dir + "out.png"}), 1);
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 // image.h - a plain picture in memory for the tools: 0x00RRGGBB pixels, rows without padding.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

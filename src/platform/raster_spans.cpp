@@ -11,17 +11,33 @@
 
 namespace {
 
+#if defined(__GNUC__)
+#define RASTER_INLINE inline __attribute__((always_inline))
+#else
+#define RASTER_INLINE inline
+#endif
+
 // x / 255 rounded to nearest, exact for x in 0 .. 255 x 255.
-inline uint32_t Div255(uint32_t x) {
+RASTER_INLINE uint32_t Div255(uint32_t x) {
   x += 128;
   return (x + (x >> 8)) >> 8;
 }
 
 // Packed linear blend of two 0x00RRGGBB texels, f in 0..255 (weight of b, out of 256).
-inline uint32_t LerpTexel(uint32_t a, uint32_t b, uint32_t f) {
+RASTER_INLINE uint32_t LerpTexel(uint32_t a, uint32_t b, uint32_t f) {
   const uint32_t rb = ((a & 0xFF00FFu) * (256 - f) + (b & 0xFF00FFu) * f) >> 8;
   const uint32_t g = ((a & 0x00FF00u) * (256 - f) + (b & 0x00FF00u) * f) >> 8;
   return (rb & 0xFF00FFu) | (g & 0x00FF00u);
+}
+
+// source x a + destination x (255 - a), divided by 255 and rounded, for 0x00RRGGBB pixels:
+// red and blue side by side in one multiply (each lane stays below 65,536), green alone.
+RASTER_INLINE uint32_t Blend(uint32_t source, uint32_t destination, uint32_t a) {
+  const uint32_t na = 255 - a;
+  uint32_t rb = (source & 0xFF00FFu) * a + (destination & 0xFF00FFu) * na + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+  const uint32_t g = Div255(((source >> 8) & 0xFF) * a + ((destination >> 8) & 0xFF) * na);
+  return rb | g << 8;
 }
 
 int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
@@ -78,38 +94,57 @@ using SpanFunction = void (*)(const SpanContext&, int y, int x0, int x1);
 
 enum TextureMode : unsigned { kNoTexture = 0, kNearest = 1, kBilinear = 2 };
 
-template <bool kPowerOfTwo>
-inline uint32_t Texel(const RasterTexture& t, uint32_t x, uint32_t y) {
-  if constexpr (kPowerOfTwo) {
-    return t.texels[((y & t.heightMask) * static_cast<uint32_t>(t.width)) + (x & t.widthMask)];
-  } else {
-    return t.texels[(y % static_cast<uint32_t>(t.height)) * static_cast<uint32_t>(t.width) +
-                    x % static_cast<uint32_t>(t.width)];
-  }
-}
+// What the per-pixel lookup needs, taken out of the texture once per span.
+struct Sampler {
+  const uint32_t* texels = nullptr;
+  uint32_t width = 1, height = 1, widthMask = 0, heightMask = 0;
+  float uLimit = 0, vLimit = 0;
+  float uScale = 0, vScale = 0;  // size, or size x 256 for bilinear
+  float uBias = 0, vBias = 0;    // one texture size added (less half a texel for bilinear)
 
-template <unsigned kTexture, bool kPowerOfTwo>
-inline uint32_t Sample(const RasterTexture& t, float u, float v) {
-  // Coordinates are kept non-negative and below the texture's limit (and NaN becomes 0),
-  // so the integer conversions below are always defined.
-  u = std::min(t.uLimit, std::max(0.0f, u));
-  v = std::min(t.vLimit, std::max(0.0f, v));
-  const float w = static_cast<float>(t.width), h = static_cast<float>(t.height);
-  if constexpr (kTexture == kNearest) {
-    return Texel<kPowerOfTwo>(t, static_cast<uint32_t>(u * w), static_cast<uint32_t>(v * h));
-  } else {
-    // Texel centres sit at half-texel positions; one texture size is added so that the
-    // left neighbour of texel 0 wraps like any other.
-    const int32_t fu = static_cast<int32_t>(u * (w * 256.0f) + (w * 256.0f - 128.0f));
-    const int32_t fv = static_cast<int32_t>(v * (h * 256.0f) + (h * 256.0f - 128.0f));
-    const uint32_t x0 = static_cast<uint32_t>(fu >> 8), y0 = static_cast<uint32_t>(fv >> 8);
-    const uint32_t ax = static_cast<uint32_t>(fu & 255), ay = static_cast<uint32_t>(fv & 255);
-    const uint32_t top = LerpTexel(Texel<kPowerOfTwo>(t, x0, y0), Texel<kPowerOfTwo>(t, x0 + 1, y0), ax);
-    const uint32_t bottom =
-        LerpTexel(Texel<kPowerOfTwo>(t, x0, y0 + 1), Texel<kPowerOfTwo>(t, x0 + 1, y0 + 1), ax);
-    return LerpTexel(top, bottom, ay);
+  Sampler() = default;
+
+  Sampler(const RasterTexture& t, bool bilinear)
+      : texels(t.texels.data()),
+        width(static_cast<uint32_t>(t.width)),
+        height(static_cast<uint32_t>(t.height)),
+        widthMask(t.widthMask),
+        heightMask(t.heightMask),
+        uLimit(t.uLimit),
+        vLimit(t.vLimit) {
+    const float w = static_cast<float>(t.width), h = static_cast<float>(t.height);
+    uScale = bilinear ? w * 256.0f : w;
+    vScale = bilinear ? h * 256.0f : h;
+    uBias = bilinear ? w * 256.0f - 128.0f : w;
+    vBias = bilinear ? h * 256.0f - 128.0f : h;
   }
-}
+
+  template <bool kPowerOfTwo>
+  RASTER_INLINE uint32_t Texel(uint32_t x, uint32_t y) const {
+    if constexpr (kPowerOfTwo) return texels[(y & heightMask) * width + (x & widthMask)];
+    else return texels[(y % height) * width + x % width];
+  }
+
+  template <unsigned kTexture, bool kPowerOfTwo>
+  RASTER_INLINE uint32_t Sample(float u, float v) const {
+    // Coordinates are kept non-negative and below the texture's limit (NaN becomes 0), so
+    // the integer conversions below are always defined; the added texture size makes the
+    // left neighbour of texel 0 wrap like any other.
+    u = std::min(uLimit, std::max(0.0f, u));
+    v = std::min(vLimit, std::max(0.0f, v));
+    const uint32_t fu = static_cast<uint32_t>(static_cast<int32_t>(u * uScale + uBias));
+    const uint32_t fv = static_cast<uint32_t>(static_cast<int32_t>(v * vScale + vBias));
+    if constexpr (kTexture == kNearest) {
+      return Texel<kPowerOfTwo>(fu, fv);
+    } else {
+      // Texel centres sit at half-texel positions: 24.8 fixed point from there.
+      const uint32_t x0 = fu >> 8, y0 = fv >> 8, ax = fu & 255, ay = fv & 255;
+      const uint32_t top = LerpTexel(Texel<kPowerOfTwo>(x0, y0), Texel<kPowerOfTwo>(x0 + 1, y0), ax);
+      const uint32_t bottom = LerpTexel(Texel<kPowerOfTwo>(x0, y0 + 1), Texel<kPowerOfTwo>(x0 + 1, y0 + 1), ax);
+      return LerpTexel(top, bottom, ay);
+    }
+  }
+};
 
 // Colours step in 16.16 fixed point from the span's clamped first to its clamped last
 // value, with half a unit added so the top 16 bits round; the margin also absorbs the
@@ -126,6 +161,7 @@ template <unsigned kTexture, bool kBlend, bool kSpecular, bool kPowerOfTwo, int 
 void FillSpan(const SpanContext& c, int y, int x0, int x1) {
   const RasterTriangle& t = *c.tri;
   const RasterTarget& target = *c.target;
+  const Sampler sampler = kTexture != kNoTexture ? Sampler(*c.texture, kTexture == kBilinear) : Sampler();
   const float dx = static_cast<float>(x0) + 0.5f - t.originX;
   const float dy = static_cast<float>(y) + 0.5f - t.originY;
   const int count = x1 - x0;
@@ -144,10 +180,18 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
   }
   const float lastDx = dx + static_cast<float>(count - 1);
   const float invSteps = count > 1 ? 1.0f / static_cast<float>(count - 1) : 0.0f;
-  constexpr int kColours = kSpecular ? 7 : (kBlend ? 4 : 3);
-  int32_t colour[7] = {}, colourStep[7] = {};
-  for (int i = 0; i < kColours; ++i)
-    ColourRamp(at(kInterpR + i, dx), at(kInterpR + i, lastDx), invSteps, colour[i], colourStep[i]);
+  // Separate locals rather than an array keep the ramps in registers.
+  int32_t r = 0, g = 0, b = 0, a = 0, sr = 0, sg = 0, sb = 0;
+  int32_t rStep = 0, gStep = 0, bStep = 0, aStep = 0, srStep = 0, sgStep = 0, sbStep = 0;
+  ColourRamp(at(kInterpR, dx), at(kInterpR, lastDx), invSteps, r, rStep);
+  ColourRamp(at(kInterpG, dx), at(kInterpG, lastDx), invSteps, g, gStep);
+  ColourRamp(at(kInterpB, dx), at(kInterpB, lastDx), invSteps, b, bStep);
+  if constexpr (kBlend) ColourRamp(at(kInterpA, dx), at(kInterpA, lastDx), invSteps, a, aStep);
+  if constexpr (kSpecular) {
+    ColourRamp(at(kInterpSR, dx), at(kInterpSR, lastDx), invSteps, sr, srStep);
+    ColourRamp(at(kInterpSG, dx), at(kInterpSG, lastDx), invSteps, sg, sgStep);
+    ColourRamp(at(kInterpSB, dx), at(kInterpSB, lastDx), invSteps, sb, sbStep);
+  }
 
   uint8_t* p = target.pixels + static_cast<size_t>(y) * static_cast<size_t>(target.pitch) +
                static_cast<size_t>(x0) * kBytes;
@@ -156,34 +200,34 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
   for (int i = 0; i < count; ++i, p += kBytes) {
     if (!depth || z <= depth[i]) {
       if (depth) depth[i] = z;
-      uint32_t r = static_cast<uint32_t>(colour[0] >> 16);
-      uint32_t g = static_cast<uint32_t>(colour[1] >> 16);
-      uint32_t b = static_cast<uint32_t>(colour[2] >> 16);
+      uint32_t red = static_cast<uint32_t>(r >> 16);
+      uint32_t green = static_cast<uint32_t>(g >> 16);
+      uint32_t blue = static_cast<uint32_t>(b >> 16);
       if constexpr (kTexture != kNoTexture) {
         const float w = 1.0f / q;
-        const uint32_t texel = Sample<kTexture, kPowerOfTwo>(*c.texture, uq * w, vq * w);
-        r = Div255(r * ((texel >> 16) & 0xFF));
-        g = Div255(g * ((texel >> 8) & 0xFF));
-        b = Div255(b * (texel & 0xFF));
+        const uint32_t texel = sampler.Sample<kTexture, kPowerOfTwo>(uq * w, vq * w);
+        red = Div255(red * ((texel >> 16) & 0xFF));
+        green = Div255(green * ((texel >> 8) & 0xFF));
+        blue = Div255(blue * (texel & 0xFF));
       }
       if constexpr (kSpecular) {
-        r = std::min(255u, r + static_cast<uint32_t>(colour[4] >> 16));
-        g = std::min(255u, g + static_cast<uint32_t>(colour[5] >> 16));
-        b = std::min(255u, b + static_cast<uint32_t>(colour[6] >> 16));
+        red = std::min(255u, red + static_cast<uint32_t>(sr >> 16));
+        green = std::min(255u, green + static_cast<uint32_t>(sg >> 16));
+        blue = std::min(255u, blue + static_cast<uint32_t>(sb >> 16));
       }
+      uint32_t pixel = blue | green << 8 | red << 16;
       if constexpr (kBlend) {
-        const uint32_t a = static_cast<uint32_t>(colour[3] >> 16), na = 255 - a;
-        b = Div255(b * a + p[0] * na);
-        g = Div255(g * a + p[1] * na);
-        r = Div255(r * a + p[2] * na);
+        uint32_t old;
+        if constexpr (kBytes == 4) std::memcpy(&old, p, 4);
+        else old = p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+        pixel = Blend(pixel, old, static_cast<uint32_t>(a >> 16));
       }
       if constexpr (kBytes == 4) {
-        const uint32_t pixel = b | g << 8 | r << 16;
         std::memcpy(p, &pixel, 4);
       } else {
-        p[0] = static_cast<uint8_t>(b);
-        p[1] = static_cast<uint8_t>(g);
-        p[2] = static_cast<uint8_t>(r);
+        p[0] = static_cast<uint8_t>(pixel);
+        p[1] = static_cast<uint8_t>(pixel >> 8);
+        p[2] = static_cast<uint8_t>(pixel >> 16);
       }
     }
     z += zStep;
@@ -192,7 +236,15 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
       uq += uqStep;
       vq += vqStep;
     }
-    for (int k = 0; k < kColours; ++k) colour[k] += colourStep[k];
+    r += rStep;
+    g += gStep;
+    b += bStep;
+    if constexpr (kBlend) a += aStep;
+    if constexpr (kSpecular) {
+      sr += srStep;
+      sg += sgStep;
+      sb += sbStep;
+    }
   }
 }
 

@@ -81,23 +81,27 @@ uint8_t CrossFadeLevel(float t) {
 }
 
 void CrossFadePixelPictures(float t) {
-  std::memset(FrameBuffer, 0, sizeof(FrameBuffer));
   const uint8_t b = CrossFadeLevel(t);
-  if (b != 255) {
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-      const uint32_t* source = Pixel2 + y * SCREEN_WIDTH;
-      uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
-      DarkenPixels(row, source, 165, b);
+  // Every column ends up either stored from a picture or black, so each row is written once
+  // instead of cleared first; the overlap is the only place where a sum is needed.
+  const uint32_t amount = 255u - b;
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    const uint32_t* first = Pixel2 + y * SCREEN_WIDTH;
+    const uint32_t* second = Pixel3 + y * SCREEN_WIDTH;
+    uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
+    if (b == 255) {
+      std::memset(row, 0, 145 * sizeof(uint32_t));
+      DarkenPixels(row + 145, second + 145, SCREEN_WIDTH - 145, amount);
+      continue;
     }
-  }
-  if (b != 0) {
+    DarkenPixels(row, first, 165, b);
+    if (b == 0) {
+      std::memset(row + 165, 0, (SCREEN_WIDTH - 165) * sizeof(uint32_t));
+      continue;
+    }
     // The two amounts add up to 255, so the overlap (columns 145..164) never carries.
-    const uint32_t amount = 255u - b;
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-      const uint32_t* source = Pixel3 + y * SCREEN_WIDTH;
-      uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
-      AddDarkenedPixels(row + 145, source + 145, SCREEN_WIDTH - 145, amount);
-    }
+    AddDarkenedPixels(row + 145, second + 145, 20, amount);
+    DarkenPixels(row + 165, second + 165, SCREEN_WIDTH - 165, amount);
   }
 }
 

@@ -1,0 +1,35 @@
+// Fuzzes the PCX decoder: the destination is exactly as large as the caller says, so any
+// write past the capacity lands outside the allocation and is caught.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "assets/pcx.h"
+
+namespace {
+
+// Large enough for every picture of the show, small enough to keep each run cheap.
+constexpr uint64_t MAX_PIXELS = 1u << 20;
+
+void Decode(const uint8_t* data, size_t size, size_t capacity) {
+  std::vector<uint32_t> destination(capacity);
+  DecodePcxPicture(data, size, capacity ? destination.data() : nullptr, capacity);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  uint32_t width = 0, height = 0;
+  if (!ReadPcxSize(data, size, &width, &height)) {
+    Decode(data, size, 16);
+    return 0;
+  }
+  const uint64_t claimed = static_cast<uint64_t>(width) * height;
+  // The capacity the header asks for, and one a row and a pixel short of it, as a caller
+  // with a smaller buffer would give.
+  const uint64_t full = claimed < MAX_PIXELS ? claimed : MAX_PIXELS;
+  Decode(data, size, static_cast<size_t>(full));
+  const uint64_t shortBy = static_cast<uint64_t>(width) + 1;
+  Decode(data, size, static_cast<size_t>(full > shortBy ? full - shortBy : full / 2));
+  return 0;
+}

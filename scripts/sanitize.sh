@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds everything with the address and undefined-behaviour sanitizers into build-sanitize/,
+# runs every test there, then plays the whole show once offline up to its last segment.
+# Any sanitizer report stops the run with a non-zero exit.
+#
+#   scripts/sanitize.sh            # BUILD_DIR and JOBS may be set in the environment
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build-sanitize}"
+jobs="${JOBS:-2}"
+
+export CCACHE_NOHASHDIR=1
+# Leaks count, and the first report of either sanitizer ends the process.
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+
+echo "== configure $build"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZE=ON >/dev/null
+
+echo "== build"
+cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests
+
+echo "== tests"
+status=0
+ctest --test-dir "$build" -j"$jobs" --output-on-failure || status=1
+
+echo "== whole show offline"
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+if ! "$build/tavrine-tool" frame 121.9 "$out/last.png" --content "$build/content"; then
+  echo "the offline show failed" >&2
+  status=1
+fi
+
+if [ "$status" -ne 0 ]; then
+  echo "== sanitize: FAILED" >&2
+else
+  echo "== sanitize: clean"
+fi
+exit "$status"

@@ -78,7 +78,7 @@ class Walk {
         if (!object) return skip;
         object->alpha = 1.0f;
         std::memcpy(object->name, currentName_, SCENE_NAME_SIZE);
-        currentObject_ = static_cast<int64_t>(scene_->objectCount) - 1;
+        currentObject_ = scene_->objectCount - 1;
         return pos + 6;
       }
       case 0x4110: {  // vertex list
@@ -151,7 +151,7 @@ class Walk {
         light->type = LIGHT_POINT;
         std::memcpy(light->name, currentName_, SCENE_NAME_SIZE);
         light->position = Swapped(c + 6);
-        currentLight_ = static_cast<int64_t>(scene_->lightCount) - 1;
+        currentLight_ = scene_->lightCount - 1;
         return pos + 18;
       }
       case 0x0010: {  // float colour
@@ -208,7 +208,7 @@ class Walk {
         SceneMaterial* material = Append(scene_->materials, scene_->materialCount);
         if (!material) return skip;
         material->texture = static_cast<MaterialTexture*>(std::calloc(1, sizeof(MaterialTexture)));
-        currentMaterial_ = static_cast<int64_t>(scene_->materialCount) - 1;
+        currentMaterial_ = scene_->materialCount - 1;
         return pos + 6;
       }
       case 0xA000: {  // material name
@@ -266,15 +266,10 @@ class Walk {
     return true;
   }
 
-  SceneObject* CurrentObject() {
-    return currentObject_ >= 0 && currentObject_ < scene_->objectCount ? &scene_->objects[currentObject_] : nullptr;
-  }
-  SceneLight* CurrentLight() {
-    return currentLight_ >= 0 && currentLight_ < scene_->lightCount ? &scene_->lights[currentLight_] : nullptr;
-  }
+  SceneObject* CurrentObject() { return currentObject_ < scene_->objectCount ? &scene_->objects[currentObject_] : nullptr; }
+  SceneLight* CurrentLight() { return currentLight_ < scene_->lightCount ? &scene_->lights[currentLight_] : nullptr; }
   SceneMaterial* CurrentMaterial() {
-    return currentMaterial_ >= 0 && currentMaterial_ < scene_->materialCount ? &scene_->materials[currentMaterial_]
-                                                                             : nullptr;
+    return currentMaterial_ < scene_->materialCount ? &scene_->materials[currentMaterial_] : nullptr;
   }
 
   const uint8_t* data_;
@@ -282,7 +277,9 @@ class Walk {
   Scene* scene_;
   Device3D* device_;
   char currentName_[SCENE_NAME_SIZE] = {};
-  int64_t currentObject_ = -1, currentLight_ = -1, currentMaterial_ = -1;
+  // All three start at the first record: before any mesh or light there is none to write to,
+  // while material chunks before any material entry go to the built-in "Default".
+  uint32_t currentObject_ = 0, currentLight_ = 0, currentMaterial_ = 0;
 };
 
 // Faces must name vertices of their own mesh; the ones that do not are dropped.

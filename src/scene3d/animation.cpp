@@ -7,15 +7,20 @@
 #include "scene3d/renderer.h"
 #include "scene3d/scenes.h"
 
+// Arithmetic as the animations have always done it: the named values are floats, written
+// constants and sin/cos are double precision, each result stored back as a float.
 namespace {
 
 constexpr double PI = std::numbers::pi;
+
+float Cos(double x) { return static_cast<float>(std::cos(x)); }
+float Sin(double x) { return static_cast<float>(std::sin(x)); }
 
 void Draw(Scene* scene) {
   if (displayContext.device) RenderScene(scene, displayContext.device);
 }
 
-// Rotation about z by a first, then about y by b.
+// RotationY(b) x RotationZ(a): a turn about z by a first, then about y by b.
 Matrix4x4 Turn(float a, float b) { return MultiplyMatrices(RotationZ(a), RotationY(b)); }
 
 // Writes the four y-rotation elements, leaving the rest of the matrix as it is.
@@ -34,34 +39,34 @@ void SetEnvironmentMapped(Scene& scene, const SceneObject& object) {
 
 Matrix4x4 RotationZ(float angle) {
   Matrix4x4 m = MakeIdentity();
-  m.m[0] = std::cos(angle);
-  m.m[1] = std::sin(angle);
-  m.m[4] = -std::sin(angle);
-  m.m[5] = std::cos(angle);
+  m.m[0] = Cos(angle);
+  m.m[1] = Sin(angle);
+  m.m[4] = -Sin(angle);
+  m.m[5] = Cos(angle);
   return m;
 }
 
 Matrix4x4 RotationY(float angle) {
   Matrix4x4 m = MakeIdentity();
-  m.m[0] = std::cos(angle);
-  m.m[2] = std::sin(angle);
-  m.m[8] = -std::sin(angle);
-  m.m[10] = std::cos(angle);
+  m.m[0] = Cos(angle);
+  m.m[2] = Sin(angle);
+  m.m[8] = -Sin(angle);
+  m.m[10] = Cos(angle);
   return m;
 }
 
 // A wobbling, shearing turn about z that drifts in x and y, breathing in and out of view.
 void AnimateScene1(float t) {
   if (Scene1.objectCount > 0) {
-    const float b = static_cast<float>(std::cos(2 * PI * t / 12));
+    const float b = Cos(2 * PI * t / 12);
     const float c = t / 12;
     Matrix4x4& m = Scene1.objects[0].matrix;
-    m.m[0] = std::cos(c + b / 2);
-    m.m[1] = std::sin(c + b / 2);
-    m.m[4] = -std::sin(c + b / 2);
-    m.m[5] = std::cos(c - b / 2);  // c - b/2 here: the turn shears as it wobbles
-    m.m[3] = static_cast<float>(10 * std::cos(t / 13));
-    m.m[7] = static_cast<float>(10 * std::sin(t / 14));
+    m.m[0] = Cos(c + b / 2);
+    m.m[1] = Sin(c + b / 2);
+    m.m[4] = -Sin(c + b / 2);
+    m.m[5] = Cos(c - b / 2);  // c - b/2 here: the turn shears as it wobbles
+    m.m[3] = static_cast<float>(10 * std::cos(double{t / 13}));
+    m.m[7] = static_cast<float>(10 * std::sin(double{t / 14}));
     Scene1.objects[0].alpha = 0.5f + b / 4;
   }
   Draw(&Scene1);
@@ -69,9 +74,9 @@ void AnimateScene1(float t) {
 
 // Every object turns about y, half transparent.
 void AnimateScene2(float t) {
-  const float a = 0.1f * t;
+  const float a = static_cast<float>(0.1 * t);
   for (uint32_t j = 0; j < Scene2.objectCount; ++j) {
-    SetYRotation(Scene2.objects[j].matrix, std::cos(a), std::sin(a));
+    SetYRotation(Scene2.objects[j].matrix, Cos(a), Sin(a));
     Scene2.objects[j].alpha = 0.5f;
   }
   Draw(&Scene2);
@@ -85,10 +90,11 @@ void AnimateScene3(float t) {
     object.alpha = 1.0f;
     const float a1 = static_cast<float>(PI * t / 6);
     const float a2 = static_cast<float>(PI * t / 30);
-    const Vector3 raw = SetVector(std::cos(a1), std::sin(a1), std::sin(a2));
+    const Vector3 raw = SetVector(Cos(a1), Sin(a1), Sin(a2));
     const Vector3 d = DivideVector(raw, std::sqrt(LengthSquared(raw)));
+    // The rest shape is a second load of the same file; one that does not match is not used.
     const SceneObject* rest = Scene3Rest.objectCount > 0 ? &Scene3Rest.objects[0] : nullptr;
-    if (rest && rest->vertexCount >= object.vertexCount) {
+    if (rest && rest->vertices && object.vertices && rest->vertexCount >= object.vertexCount) {
       for (uint32_t i = 0; i < object.vertexCount; ++i) {
         SceneVertex& v = object.vertices[i];
         const float k = (std::fabs(v.nx * d.x + v.ny * d.y + v.nz * d.z) + 2) * 0.5f;
@@ -99,7 +105,7 @@ void AnimateScene3(float t) {
     }
     Scene3.cameraEye = SetVector(static_cast<float>(50 * std::sin(0.1 * t)), static_cast<float>(50 * std::sin(t / 12.3)),
                                  static_cast<float>(50 * std::cos(0.1 * t)));
-    object.matrix = Turn(t / 6, 0.2f * t);
+    object.matrix = Turn(t / 6, static_cast<float>(0.2 * t));
     SetEnvironmentMapped(Scene3, object);
   }
   Draw(&Scene3);
@@ -112,7 +118,7 @@ void AnimateScene4(float t) {
   for (uint32_t j = 0; j < Scene4.objectCount; ++j) {
     const float i = static_cast<float>(j + 1);
     Matrix4x4& m = Scene4.objects[j].matrix;
-    m = Turn(0.012f * i * t, i * t / 120);
+    m = Turn(static_cast<float>(0.012 * i * t), i * t / 120);
     m.m[3] = y;
     m.m[7] = x;
     m.m[11] = y;
@@ -130,30 +136,30 @@ void AnimateScene5(float t) {
     SetEnvironmentMapped(Scene5, object);
   }
   if (Scene5.lightCount > 0) Scene5.lights[0].type = LIGHT_AMBIENT;
-  Scene5.cameraTarget.x = (t - 76) * 0.25f;
+  Scene5.cameraTarget.x = static_cast<float>((t - 76) * 0.25);
   Draw(&Scene5);
 }
 
 // The first object turns one way, the others the other way, and the camera rolls.
 void AnimateScene6(float t) {
-  const float a = 0.1f * t;
+  const float a = static_cast<float>(0.1 * t);
   for (uint32_t j = 0; j < Scene6.objectCount; ++j) {
     if (j == 0)
-      SetYRotation(Scene6.objects[0].matrix, std::cos(a), -std::sin(a));
+      SetYRotation(Scene6.objects[0].matrix, Cos(a), -Sin(a));
     else
-      SetYRotation(Scene6.objects[j].matrix, std::cos(t / 8), std::sin(t / 8));
+      SetYRotation(Scene6.objects[j].matrix, Cos(t / 8), Sin(t / 8));
   }
-  Scene6.cameraRoll = 0.05f * t;
+  Scene6.cameraRoll = static_cast<float>(0.05 * t);
   Draw(&Scene6);
 }
 
 // The other objects drift away from the first one's orientation and come back to it.
 void AnimateScene7(float t) {
-  const float a = std::sin(t / 4) + t / 6;
-  const float b = std::cos(t / 6.7f) + t / 5;
-  const float w = (std::cos(t / 8) + 1) * 0.5f;
-  const float c = (1 - w) * (std::cos(t / 6.5f) + t / 6.1f) + w * a;
-  const float d = (1 - w) * (std::sin(t / 4.5f) + t / 5.3f) + w * b;
+  const float a = static_cast<float>(std::sin(double{t / 4}) + t / 6);
+  const float b = static_cast<float>(std::cos(t / 6.7) + t / 5);
+  const float w = static_cast<float>((std::cos(double{t / 8}) + 1) * 0.5);
+  const float c = static_cast<float>((1 - w) * (std::cos(t / 6.5) + t / 6.1) + w * a);
+  const float d = static_cast<float>((1 - w) * (std::sin(t / 4.5) + t / 5.3) + w * b);
   for (uint32_t j = 0; j < Scene7.objectCount; ++j) Scene7.objects[j].matrix = j == 0 ? Turn(a, b) : Turn(c, d);
   Draw(&Scene7);
 }

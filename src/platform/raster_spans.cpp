@@ -99,11 +99,10 @@ struct Sampler {
   const uint32_t* texels = nullptr;
   uint32_t width = 1, height = 1, widthMask = 0, heightMask = 0;
   float uLimit = 0, vLimit = 0;
-  float uScale = 0, vScale = 0;  // size, or size x 256 for bilinear
+  float uScale = 0, vScale = 0;  // size x 256: texel coordinates in 24.8 fixed point
   float uBias = 0, vBias = 0;    // one texture size added (less half a texel for bilinear)
 
   Sampler() = default;
-
   Sampler(const RasterTexture& t, bool bilinear)
       : texels(t.texels.data()),
         width(static_cast<uint32_t>(t.width)),
@@ -112,11 +111,20 @@ struct Sampler {
         heightMask(t.heightMask),
         uLimit(t.uLimit),
         vLimit(t.vLimit) {
-    const float w = static_cast<float>(t.width), h = static_cast<float>(t.height);
-    uScale = bilinear ? w * 256.0f : w;
-    vScale = bilinear ? h * 256.0f : h;
-    uBias = bilinear ? w * 256.0f - 128.0f : w;
-    vBias = bilinear ? h * 256.0f - 128.0f : h;
+    uScale = static_cast<float>(t.width) * 256.0f;
+    vScale = static_cast<float>(t.height) * 256.0f;
+    uBias = uScale - (bilinear ? 128.0f : 0.0f);
+    vBias = vScale - (bilinear ? 128.0f : 0.0f);
+  }
+
+  // Coordinates are kept non-negative and below the texture's limit (NaN becomes 0), so
+  // the conversion is always defined and the result is positive with room to spare; the
+  // added texture size makes the left neighbour of texel 0 wrap like any other.
+  RASTER_INLINE int32_t FixedU(float u) const {
+    return static_cast<int32_t>(std::min(uLimit, std::max(0.0f, u)) * uScale + uBias);
+  }
+  RASTER_INLINE int32_t FixedV(float v) const {
+    return static_cast<int32_t>(std::min(vLimit, std::max(0.0f, v)) * vScale + vBias);
   }
 
   template <bool kPowerOfTwo>
@@ -126,25 +134,23 @@ struct Sampler {
   }
 
   template <unsigned kTexture, bool kPowerOfTwo>
-  RASTER_INLINE uint32_t Sample(float u, float v) const {
-    // Coordinates are kept non-negative and below the texture's limit (NaN becomes 0), so
-    // the integer conversions below are always defined; the added texture size makes the
-    // left neighbour of texel 0 wrap like any other.
-    u = std::min(uLimit, std::max(0.0f, u));
-    v = std::min(vLimit, std::max(0.0f, v));
-    const uint32_t fu = static_cast<uint32_t>(static_cast<int32_t>(u * uScale + uBias));
-    const uint32_t fv = static_cast<uint32_t>(static_cast<int32_t>(v * vScale + vBias));
+  RASTER_INLINE uint32_t Sample(int32_t fixedU, int32_t fixedV) const {
+    const uint32_t fu = static_cast<uint32_t>(fixedU), fv = static_cast<uint32_t>(fixedV);
+    const uint32_t x0 = fu >> 8, y0 = fv >> 8;
     if constexpr (kTexture == kNearest) {
-      return Texel<kPowerOfTwo>(fu, fv);
+      return Texel<kPowerOfTwo>(x0, y0);
     } else {
-      // Texel centres sit at half-texel positions: 24.8 fixed point from there.
-      const uint32_t x0 = fu >> 8, y0 = fv >> 8, ax = fu & 255, ay = fv & 255;
+      const uint32_t ax = fu & 255, ay = fv & 255;
       const uint32_t top = LerpTexel(Texel<kPowerOfTwo>(x0, y0), Texel<kPowerOfTwo>(x0 + 1, y0), ax);
       const uint32_t bottom = LerpTexel(Texel<kPowerOfTwo>(x0, y0 + 1), Texel<kPowerOfTwo>(x0 + 1, y0 + 1), ax);
       return LerpTexel(top, bottom, ay);
     }
   }
 };
+
+// Texture coordinates are divided exactly every kPerspectiveRun pixels and stepped linearly
+// in between: one division per run instead of one per pixel, invisible at this size.
+constexpr int kPerspectiveRun = 8;
 
 // Colours step in 16.16 fixed point from the span's clamped first to its clamped last
 // value, with half a unit added so the top 16 bits round; the margin also absorbs the
@@ -169,15 +175,15 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
 
   float z = at(kInterpZ, dx);
   const float zStep = t.ddx[kInterpZ];
-  float q = 0, uq = 0, vq = 0, qStep = 0, uqStep = 0, vqStep = 0;
-  if constexpr (kTexture != kNoTexture) {
-    q = at(kInterpInvW, dx);
-    uq = at(kInterpUW, dx);
-    vq = at(kInterpVW, dx);
-    qStep = t.ddx[kInterpInvW];
-    uqStep = t.ddx[kInterpUW];
-    vqStep = t.ddx[kInterpVW];
-  }
+  // Texture position in 24.8 fixed point, exact at the start of each run.
+  int32_t fu = 0, fv = 0, fuStep = 0, fvStep = 0, nextU = 0, nextV = 0;
+  int runLeft = 0;
+  auto exactAt = [&](float px, int32_t& u, int32_t& v) {
+    const float w = 1.0f / at(kInterpInvW, px);
+    u = sampler.FixedU(at(kInterpUW, px) * w);
+    v = sampler.FixedV(at(kInterpVW, px) * w);
+  };
+  if constexpr (kTexture != kNoTexture) exactAt(dx, fu, fv);
   const float lastDx = dx + static_cast<float>(count - 1);
   const float invSteps = count > 1 ? 1.0f / static_cast<float>(count - 1) : 0.0f;
   // Separate locals rather than an array keep the ramps in registers.
@@ -198,14 +204,30 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
   float* depth = target.depth ? target.depth + static_cast<size_t>(y) * static_cast<size_t>(target.width) + x0
                               : nullptr;
   for (int i = 0; i < count; ++i, p += kBytes) {
+    if constexpr (kTexture != kNoTexture) {
+      if (runLeft == 0) {
+        runLeft = std::min(kPerspectiveRun, count - i);
+        if (i + runLeft < count) {
+          exactAt(dx + static_cast<float>(i + runLeft), nextU, nextV);
+          fuStep = (nextU - fu) / kPerspectiveRun;
+          fvStep = (nextV - fv) / kPerspectiveRun;
+        } else if (runLeft > 1) {
+          // The last run ends on the span's last pixel, not past it: outside the triangle
+          // 1/w may reach zero.
+          int32_t endU, endV;
+          exactAt(lastDx, endU, endV);
+          fuStep = (endU - fu) / (runLeft - 1);
+          fvStep = (endV - fv) / (runLeft - 1);
+        }
+      }
+    }
     if (!depth || z <= depth[i]) {
       if (depth) depth[i] = z;
       uint32_t red = static_cast<uint32_t>(r >> 16);
       uint32_t green = static_cast<uint32_t>(g >> 16);
       uint32_t blue = static_cast<uint32_t>(b >> 16);
       if constexpr (kTexture != kNoTexture) {
-        const float w = 1.0f / q;
-        const uint32_t texel = sampler.Sample<kTexture, kPowerOfTwo>(uq * w, vq * w);
+        const uint32_t texel = sampler.Sample<kTexture, kPowerOfTwo>(fu, fv);
         red = Div255(red * ((texel >> 16) & 0xFF));
         green = Div255(green * ((texel >> 8) & 0xFF));
         blue = Div255(blue * (texel & 0xFF));
@@ -232,9 +254,13 @@ void FillSpan(const SpanContext& c, int y, int x0, int x1) {
     }
     z += zStep;
     if constexpr (kTexture != kNoTexture) {
-      q += qStep;
-      uq += uqStep;
-      vq += vqStep;
+      if (--runLeft > 0) {
+        fu += fuStep;
+        fv += fvStep;
+      } else {
+        fu = nextU;  // the next run starts from its exact value
+        fv = nextV;
+      }
     }
     r += rStep;
     g += gStep;

@@ -18,7 +18,9 @@ constexpr float NEAR_PLANE = 10.0f;
 constexpr float FAR_PLANE = 500.0f;
 constexpr float FIELD_OF_VIEW = 1.5707964f;
 
-float RandomCoordinate() { return static_cast<float>(RuntimeRand()) * RAND_SCALE * 1000.0f - 500.0f; }
+float RandomCoordinate() {
+  return static_cast<float>(RuntimeRand()) * RAND_SCALE * 1000.0f - 500.0f;
+}
 
 // Truncated toward zero; brightness never exceeds 1.00003, so this stays within a byte.
 uint32_t WhiteWithAlpha(float alpha) {

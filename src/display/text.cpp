@@ -9,11 +9,11 @@ struct TextFont {
 
 bool GetTextContext(DisplayContext* context, TextContext* dc) {
   if (!dc) return false;
-  *dc = TextContext{};
   Surface* back = context ? context->backBuffer : nullptr;
   // A locked surface gives no text context either, as a lost or busy one would not.
   if (!back || back->refuseText || back->locked) return false;
   back->locked = true;
+  *dc = TextContext{};
   dc->surface = back;
   return true;
 }

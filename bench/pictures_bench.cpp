@@ -1,0 +1,99 @@
+// Frame upload next to a plain copy of one frame, PCX decoding, and the start-up tables.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "assets/pcx.h"
+#include "display/pictures.h"
+#include "effects/tables.h"
+
+namespace {
+
+std::vector<uint32_t> BenchFrame() {
+  std::vector<uint32_t> frame(320 * 240);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+  return frame;
+}
+
+void BM_PlainFrameCopy(benchmark::State& state) {
+  const std::vector<uint32_t> frame = BenchFrame();
+  std::vector<uint8_t> target(320 * 240 * 4);
+  for (auto _ : state) {
+    std::memcpy(target.data(), frame.data(), target.size());
+    benchmark::DoNotOptimize(target.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 307200);
+}
+BENCHMARK(BM_PlainFrameCopy);
+
+void BM_UploadFrameBuffer(benchmark::State& state) {
+  const std::vector<uint32_t> frame = BenchFrame();
+  const int bits = static_cast<int>(state.range(0));
+  Surface back(320, 240, bits);
+  DisplayContext ctx{};
+  ctx.backBuffer = &back;
+  ctx.backBufferBits = static_cast<uint32_t>(bits);
+  for (auto _ : state) {
+    UploadFrameBuffer(&ctx, frame.data());
+    benchmark::DoNotOptimize(back.pixels.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 307200);
+}
+BENCHMARK(BM_UploadFrameBuffer)->Arg(32)->Arg(24);
+
+// A 320 x 240 picture with flat areas and noise, encoded as a writer would (runs within lines).
+std::vector<uint8_t> BenchPcx() {
+  std::vector<uint8_t> file(PCX_HEADER_SIZE, 0);
+  file[0] = 10, file[1] = 5, file[2] = 1, file[3] = 8, file[65] = 3;
+  file[8] = 319 & 0xFF, file[9] = 319 >> 8, file[10] = 239, file[66] = 320 & 0xFF, file[67] = 320 >> 8;
+  const std::vector<uint32_t> frame = BenchFrame();
+  for (int y = 0; y < 240; ++y)
+    for (int plane = 0; plane < 3; ++plane) {
+      int x = 0;
+      while (x < 320) {
+        auto value = [&](int at) {
+          return static_cast<uint8_t>(at < 160 ? (y * 3 + plane * 50) : frame[y * 320 + at] >> (16 - 8 * plane));
+        };
+        const uint8_t v = value(x);
+        int run = 1;
+        while (x + run < 320 && run < 63 && value(x + run) == v) ++run;
+        if (run > 1 || v >= 0xC0) file.push_back(static_cast<uint8_t>(0xC0 | run));
+        file.push_back(v);
+        x += run;
+      }
+    }
+  return file;
+}
+
+void BM_DecodePcx320x240(benchmark::State& state) {
+  const std::vector<uint8_t> file = BenchPcx();
+  std::vector<uint32_t> picture(320 * 240);
+  // Kept for a comparison with other decoders of the very same file.
+  if (FILE* f = std::fopen("/tmp/tavrine_bench_320x240.pcx", "wb")) {
+    std::fwrite(file.data(), 1, file.size(), f);
+    std::fclose(f);
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(DecodePcxPicture(file.data(), file.size(), picture.data(), picture.size()));
+    benchmark::ClobberMemory();
+  }
+  state.counters["file_bytes"] = static_cast<double>(file.size());
+}
+BENCHMARK(BM_DecodePcx320x240);
+
+void NoProgress(unsigned) {}
+
+void BM_BuildLookupTables(benchmark::State& state) {
+  for (auto _ : state) {
+    BuildLookupTables(NoProgress);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_BuildLookupTables)->Unit(benchmark::kMillisecond);
+
+}  // namespace

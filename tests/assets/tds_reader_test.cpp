@@ -277,6 +277,81 @@ TEST(SceneReader, MalformedFilesLoadWithoutHarm) {
   FreeScene(&scene);
 }
 
+TEST(SceneReader, OtherWritersLayoutsStillRead) {
+  // No version sub-chunks under the main and editor chunks, no percentage before the map's
+  // file name, colours as floats: what several exporters write.
+  Chunks c;
+  c.Open(0x4D4D).Open(0x3D3D);
+  c.Open(0xAFFF).Open(0xA000).Str("Linear").Close();
+  c.Open(0xA010).Open(0x0013).Fs({-1.0f, 0.25f, 1.0f}).Close().Close();
+  c.Open(0xA020).Open(0x0012).Bytes({0, 51, 255}).Close().Close();
+  c.Open(0xA030).Open(0x0030).U16(50).Close().Close();  // not a colour: left as it was
+  c.Open(0xA200).Open(0xA300).Str("Map.bmp").Close().Close();
+  c.Close();
+  Mesh(c, "after", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 1, 2}}, {"Linear"});
+  c.Close().Close();
+  Scene scene = Read(c);
+  ASSERT_EQ(scene.materialCount, 2u);
+  const SceneMaterial& m = scene.materials[1];
+  EXPECT_STREQ(m.name, "Linear");
+  EXPECT_EQ(m.ambient.r, 0.0f);  // held to 0..1
+  EXPECT_EQ(m.ambient.g, 0.25f);
+  EXPECT_EQ(m.ambient.b, 1.0f);
+  EXPECT_EQ(m.diffuse.g, 51 * 0.003921569f);
+  EXPECT_EQ(m.diffuse.b, 1.0f);
+  EXPECT_EQ(m.specular.r, 0.0f);
+  EXPECT_STREQ(m.textureFile, "Map.bmp");
+  ASSERT_EQ(scene.objectCount, 1u);
+  EXPECT_EQ(scene.objects[0].materialIndex, 1u);
+  FreeScene(&scene);
+
+  // With the version sub-chunks, the same walk reads the same scene.
+  Chunks v;
+  v.Begin();
+  v.Material("Linear", {10, 20, 30});
+  Mesh(v, "after", {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 1, 2}}, {"Linear"});
+  v.End();
+  scene = Read(v);
+  ASSERT_EQ(scene.objectCount, 1u);
+  EXPECT_EQ(scene.objects[0].materialIndex, 1u);
+  EXPECT_EQ(scene.materials[1].diffuse.b, 30 * 0.003921569f);
+  FreeScene(&scene);
+}
+
+TEST(SceneReader, DegenerateFacesAndChunksBeforeTheirRecords) {
+  Chunks c;
+  c.Begin();
+  // Before any material entry, material chunks belong to the built-in material.
+  c.Open(0xA020).Open(0x0011).Bytes({0, 0, 0}).Close().Close();
+  // Before any light, colours and light values have nothing to go to.
+  c.Open(0x0010).Fs({1, 1, 1}).Close();
+  c.Open(0x465A).F(5).Close();
+  c.Open(0x4610).Fs({0, 0, 0, 10, 10}).Close();
+  // A face of zero area (all three points on a line) beside a proper one.
+  c.Open(0x4000).Str("line").Open(0x4100).Open(0x4110).U16(4);
+  c.Fs({0, 0, 0}).Fs({1, 0, 0}).Fs({2, 0, 0}).Fs({0, 1, 0});
+  c.Close().Open(0x4120).U16(2);
+  c.U16(0).U16(1).U16(2).U16(0);
+  c.U16(0).U16(3).U16(1).U16(0);
+  c.Close().Close().Close();
+  c.End();
+  Scene scene = Read(c);
+  EXPECT_EQ(scene.materials[0].diffuse.r, 0.0f);
+  EXPECT_EQ(scene.lightCount, 0u);
+  ASSERT_EQ(scene.objectCount, 1u);
+  const SceneObject& o = scene.objects[0];
+  EXPECT_EQ(o.faceCount, 2u);
+  // Vertex 2 is used only by the flat face: no normal. Vertex 0 gets the proper face's
+  // unit normal whole, not halved by the flat one.
+  EXPECT_EQ(o.vertices[2].nx, 0.0f);
+  EXPECT_EQ(o.vertices[2].ny, 0.0f);
+  EXPECT_EQ(o.vertices[2].nz, 0.0f);
+  const SceneVertex& v0 = o.vertices[0];
+  EXPECT_FLOAT_EQ(std::sqrt(v0.nx * v0.nx + v0.ny * v0.ny + v0.nz * v0.nz), 1.0f);
+  EXPECT_FALSE(std::isnan(v0.nx));
+  FreeScene(&scene);
+}
+
 TEST(SceneReader, MissingFileLeavesTheSceneUntouched) {
   Scene scene{};
   scene.objectCount = 7;  // whatever was there stays

@@ -104,9 +104,14 @@ int WinMain(Platform* instance, void*, const char*, int showCommand) {
 
 int RunShow(Platform* platform) {
   RuntimeSrand(1);  // a new process: the runtime generator starts from its initial state
+  int code;
   try {
-    return WinMain(platform, nullptr, "", 1);
+    code = WinMain(platform, nullptr, "", 1);
   } catch (const ProcessExit& exit) {
-    return exit.code;
+    code = exit.code;
   }
+  // Some paths leave the sound library open, as the show always has; the process ending
+  // is what lets it go.
+  MidasEndProcess();
+  return code;
 }

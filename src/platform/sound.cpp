@@ -318,6 +318,16 @@ const char* MIDASgetErrorMessage(int errorCode) {
   return kErrorTexts[errorCode];
 }
 
+void MidasEndProcess() {
+  SoundState& s = S();
+  s.plays.clear();
+  s.modules.clear();
+  s.output = nullptr;
+  s.fallback.reset();
+  s.running = false;
+  s.window = nullptr;
+}
+
 void MidasRefuseForTesting(MidasOperation operation, bool refuse) {
   const int index = static_cast<int>(operation);
   if (index >= 0 && index < 6) S().refuse[index] = refuse;

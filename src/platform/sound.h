@@ -56,6 +56,11 @@ const char* MIDASgetErrorMessage(int errorCode);
 // How far a play has got into its song, in seconds; negative for an unknown handle.
 double MidasPlayedSeconds(MidasPlayHandle playHandle);
 
+// What the end of the process does to the library: everything it holds is let go without a
+// word to the output, which belongs to the platform and may already be gone. For running the
+// show more than once in one process (the tool, the tests).
+void MidasEndProcess();
+
 // Test hook: make one operation fail as a broken library would (init, loadModule, playModule,
 // stopModule, freeModule or close).
 enum class MidasOperation { Init, LoadModule, PlayModule, StopModule, FreeModule, Close };

@@ -26,6 +26,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# ccache (when present) may reuse objects across checkouts of the tree.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+
 build_type="${BUILD_TYPE:-RelWithDebInfo}"
 cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
 cmake --build build -j"$(nproc)"

@@ -356,3 +356,37 @@ TEST(SoftwareDevice, TextureHandlesAndBadInput) {
   EXPECT_EQ(small.GetPixel(2, 2), 0xFFFFFFu);
   EXPECT_EQ(small.GetPixel(14, 14), 0u);
 }
+
+TEST(SoftwareDevice, RandomGeometryStaysInsideTheTarget) {
+  // Wild positions, coordinates and colours through a perspective camera: padding bytes at
+  // the end of each row stay untouched and every depth stays within 0..1.
+  Rig rig(24, 970);
+  for (int y = 0; y < 240; ++y)
+    for (int i = 960; i < 970; ++i) rig.surface.pixels[static_cast<size_t>(y) * 970 + i] = 0xAB;
+  const std::vector<float> projection = Perspective(10.0f, 500.0f, 1.2f);
+  rig.device.SetTransform(TransformState::Projection, projection.data());
+  std::vector<uint32_t> texels(5 * 7, 0x123456);
+  rig.device.SetTextureHandle(rig.device.CreateTexture(5, 7, texels.data()));
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> near(-60.0f, 60.0f), far(-1e6f, 1e6f), uv(-50.0f, 50.0f);
+  std::uniform_int_distribution<uint32_t> colour;
+  rig.device.Begin(PrimitiveType::TriangleList);
+  for (int i = 0; i < 6000; ++i) {
+    auto& pick = (i % 7 == 0) ? far : near;
+    rig.device.Vertex(LitVertex{pick(random), pick(random), pick(random) + 40.0f, 0, colour(random), colour(random),
+                                uv(random), uv(random)});
+  }
+  rig.device.End();
+  rig.device.Begin(PrimitiveType::PointList);
+  for (int i = 0; i < 2000; ++i)
+    rig.device.Vertex(LitVertex{near(random), near(random), near(random) + 40.0f, 0, colour(random), 0, uv(random), 0});
+  rig.device.End();
+  for (int y = 0; y < 240; ++y)
+    for (int i = 960; i < 970; ++i) ASSERT_EQ(rig.surface.pixels[static_cast<size_t>(y) * 970 + i], 0xAB);
+  int drawn = 0;
+  for (float d : rig.depth.depth) {
+    ASSERT_TRUE(d >= 0.0f && d <= 1.0f);
+    drawn += d < 1.0f;
+  }
+  EXPECT_GT(drawn, 1000);
+}

@@ -84,34 +84,47 @@ int BarHeight(const std::vector<uint32_t>& frame) {
   return h;
 }
 
+// The content pack is made and loaded once, and only for the tests that look at it (a
+// test run one process per test then pays for it only there).
 class AssetLoading : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     root_ = new fs::path(fs::temp_directory_path() / ("tavrine_load_assets_" + std::to_string(::getpid())));
     fs::remove_all(*root_);
     fs::create_directories(*root_ / "empty");
-    std::string error;
-    made_ = MakeContent((*root_ / "pack").string(), &error);
-    ASSERT_TRUE(made_) << error;
-    pack_ = new Loading(LoadIn(*root_ / "pack"));
   }
   static void TearDownTestSuite() {
     fs::remove_all(*root_);
     delete root_;
     delete pack_;
+    pack_ = nullptr;
+  }
+  // The pack's folder, made on first use; empty (with a failure reported) when it cannot be.
+  static fs::path PackDir() {
+    static bool made = false;
+    if (!made) {
+      std::string error;
+      made = MakeContent((*root_ / "pack").string(), &error);
+      if (!made) ADD_FAILURE() << error;
+    }
+    return made ? *root_ / "pack" : fs::path();
+  }
+  // The screens of the pack's loading, recorded once.
+  static const Loading* Pack() {
+    if (!pack_ && !PackDir().empty()) pack_ = new Loading(LoadIn(PackDir()));
+    return pack_;
   }
 
   static fs::path* root_;
   static Loading* pack_;
-  static bool made_;
 };
 fs::path* AssetLoading::root_ = nullptr;
 Loading* AssetLoading::pack_ = nullptr;
-bool AssetLoading::made_ = false;
 
 TEST_F(AssetLoading, ProgressScreensCountUpToAFullBar) {
-  ASSERT_TRUE(made_);
-  const auto& frames = pack_->frames;
+  const Loading* pack = Pack();
+  ASSERT_NE(pack, nullptr);
+  const auto& frames = pack->frames;
   ASSERT_EQ(frames.size(), 43u);  // the first clearing present, then one screen per step
   for (int i = 0; i < 42; ++i) {
     const int expected = static_cast<int>(kPercentages[i] * 12 / 5);
@@ -152,7 +165,8 @@ TEST_F(AssetLoading, ProgressScreensCountUpToAFullBar) {
 }
 
 TEST_F(AssetLoading, EverythingIsLoadedAndTheRestSceneTrimmed) {
-  ASSERT_TRUE(made_);
+  ASSERT_FALSE(PackDir().empty());
+  LoadIn(PackDir());
   for (const Picture& p : kPictures)
     EXPECT_TRUE(std::any_of(p.pixels, p.pixels + p.count, [](uint32_t v) { return v != MARK; }));
   for (ImageSurface* s : kSurfaces) EXPECT_NE(*s, nullptr);

@@ -1,6 +1,7 @@
 #include "platform/display_driver.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/display_results.h"
 #include "platform/software_device.h"
@@ -200,8 +201,17 @@ void OfflinePresenter::Present(const Surface& backBuffer) {
   width = backBuffer.width;
   height = backBuffer.height;
   frame.resize(static_cast<size_t>(width) * height);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) frame[static_cast<size_t>(y) * width + x] = backBuffer.GetPixel(x, y);
+  for (int y = 0; y < height; ++y) {
+    uint32_t* out = frame.data() + static_cast<size_t>(y) * width;
+    const uint8_t* in = backBuffer.Row(y);
+    if (backBuffer.bitsPerPixel == 32) {
+      // A straight row copy; the top bytes are then cleared, as reading pixel by pixel would.
+      std::memcpy(out, in, static_cast<size_t>(width) * 4);
+      for (int x = 0; x < width; ++x) out[x] &= 0xFFFFFFu;
+    } else {
+      for (int x = 0; x < width; ++x) out[x] = backBuffer.GetPixel(x, y);
+    }
+  }
   ++frameCount;
   if (onFrame) onFrame(user, *this);
 }

@@ -5,25 +5,21 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#include <immintrin.h>
+#define TAVRINE_X86_DISPATCH 1
+#else
+#define TAVRINE_X86_DISPATCH 0
+#endif
+
 // Anything but 24 bits is held as 32; a negative size is an empty surface.
 Surface::Surface(int w, int h, int bits, int rowPitch)
     : width(std::max(w, 0)), height(std::max(h, 0)), bitsPerPixel(bits == 24 ? 24 : 32),
       pitch(std::max(rowPitch, width * (bitsPerPixel / 8))),
       pixels(static_cast<size_t>(pitch) * static_cast<size_t>(height), 0) {}
-
-uint32_t Surface::GetPixel(int x, int y) const {
-  const uint8_t* p = pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * BytesPerPixel();
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16;
-}
-
-void Surface::SetPixel(int x, int y, uint32_t color) {
-  uint8_t* p = pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * BytesPerPixel();
-  p[0] = static_cast<uint8_t>(color);
-  p[1] = static_cast<uint8_t>(color >> 8);
-  p[2] = static_cast<uint8_t>(color >> 16);
-  if (bitsPerPixel == 32) p[3] = 0;
-}
 
 bool LockSurface(Surface& surface, SurfaceLock& lock) {
   if (surface.refuseLock || surface.locked) return false;
@@ -43,6 +39,189 @@ static bool ClipRect(PixelRect& r, int width, int height) {
   return r.left < r.right && r.top < r.bottom;
 }
 
+namespace {
+
+constexpr uint32_t COLOUR_BITS = 0xFFFFFF;
+
+inline uint32_t Load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, sizeof(v));
+  return v;
+}
+
+inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, sizeof(v)); }
+
+inline uint32_t Load24(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16;
+}
+
+inline void Store24(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+}
+
+// A pixel's 24 colour bits at either depth. The top byte of a 32-bit pixel is never copied:
+// the destination always gets 0 there.
+template <int Bytes>
+inline uint32_t LoadColour(const uint8_t* p) {
+  if constexpr (Bytes == 4) {
+    return Load32(p) & COLOUR_BITS;
+  } else {
+    return Load24(p);
+  }
+}
+
+template <int Bytes>
+inline void StoreColour(uint8_t* p, uint32_t colour) {
+  if constexpr (Bytes == 4) {
+    Store32(p, colour);
+  } else {
+    Store24(p, colour);
+  }
+}
+
+// One destination row from a source row. `columns` holds the source column of every
+// destination pixel, or is null when the two are the same width (column i reads column i).
+template <int SrcBytes, int DstBytes, bool Keyed>
+void BlitRowGeneric(uint8_t* dst, const uint8_t* src, const int32_t* columns, int count, uint32_t key) {
+  for (int i = 0; i < count; ++i) {
+    const int sx = columns ? columns[i] : i;
+    const uint32_t colour = LoadColour<SrcBytes>(src + static_cast<size_t>(sx) * SrcBytes);
+    if (Keyed && colour == key) continue;
+    StoreColour<DstBytes>(dst + static_cast<size_t>(i) * DstBytes, colour);
+  }
+}
+
+// 32-bit rows at the same width: the hot case of every overlay on a 32-bit back buffer.
+void CopyRow32Scalar(uint8_t* dst, const uint8_t* src, int count) {
+  for (int i = 0; i < count; ++i) Store32(dst + 4 * i, Load32(src + 4 * i) & COLOUR_BITS);
+}
+
+void KeyRow32Scalar(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
+  for (int i = 0; i < count; ++i) {
+    const uint32_t colour = Load32(src + 4 * i) & COLOUR_BITS;
+    if (colour != key) Store32(dst + 4 * i, colour);
+  }
+}
+
+#if defined(__SSE2__)
+void CopyRow32Sse2(uint8_t* dst, const uint8_t* src, int count) {
+  const __m128i colour = _mm_set1_epi32(static_cast<int>(COLOUR_BITS));
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_and_si128(p, colour));
+  }
+  CopyRow32Scalar(dst + 4 * i, src + 4 * i, count - i);
+}
+
+void KeyRow32Sse2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
+  const __m128i colour = _mm_set1_epi32(static_cast<int>(COLOUR_BITS));
+  const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i p = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i)), colour);
+    __m128i* out = reinterpret_cast<__m128i*>(dst + 4 * i);
+    const __m128i hole = _mm_cmpeq_epi32(p, keyed);
+    const __m128i under = _mm_loadu_si128(out);
+    _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(hole, under), _mm_andnot_si128(hole, p)));
+  }
+  KeyRow32Scalar(dst + 4 * i, src + 4 * i, count - i, key);
+}
+#endif
+
+#if TAVRINE_X86_DISPATCH
+__attribute__((target("avx2"))) void CopyRow32Avx2(uint8_t* dst, const uint8_t* src, int count) {
+  const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 4 * i), _mm256_and_si256(p, colour));
+  }
+  CopyRow32Scalar(dst + 4 * i, src + 4 * i, count - i);
+}
+
+__attribute__((target("avx2"))) void KeyRow32Avx2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
+  const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
+  const __m256i keyed = _mm256_set1_epi32(static_cast<int>(key));
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i p = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i)), colour);
+    __m256i* out = reinterpret_cast<__m256i*>(dst + 4 * i);
+    const __m256i hole = _mm256_cmpeq_epi32(p, keyed);
+    _mm256_storeu_si256(out, _mm256_blendv_epi8(p, _mm256_loadu_si256(out), hole));
+  }
+  KeyRow32Scalar(dst + 4 * i, src + 4 * i, count - i, key);
+}
+#endif
+
+using CopyRow32Function = void (*)(uint8_t*, const uint8_t*, int);
+using KeyRow32Function = void (*)(uint8_t*, const uint8_t*, int, uint32_t);
+
+// The widest vectors the processor has, chosen once.
+struct Row32Kernels {
+  CopyRow32Function copy = CopyRow32Scalar;
+  KeyRow32Function key = KeyRow32Scalar;
+  Row32Kernels() {
+#if defined(__SSE2__)
+    copy = CopyRow32Sse2;
+    key = KeyRow32Sse2;
+#endif
+#if TAVRINE_X86_DISPATCH
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) {
+      copy = CopyRow32Avx2;
+      key = KeyRow32Avx2;
+    }
+#endif
+  }
+};
+
+const Row32Kernels& Kernels32() {
+  static const Row32Kernels kernels;
+  return kernels;
+}
+
+template <int SrcBytes, int DstBytes>
+void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& dst, const Surface& source,
+              const PixelRect& src, const int32_t* columns, bool useKey, uint32_t key) {
+  const int64_t dstH = int64_t{dst.bottom} - dst.top, srcH = int64_t{src.bottom} - src.top;
+  const int count = clipped.right - clipped.left;
+  // With a column table the source row is read from its start (the table holds absolute
+  // columns); without one, from the first column the clipped rectangle needs.
+  const int firstColumn = columns ? 0 : src.left + (clipped.left - dst.left);
+  for (int y = clipped.top; y < clipped.bottom; ++y) {
+    // Nearest neighbour: destination pixel centre mapped back into the source.
+    const int sy = src.top + static_cast<int>(((int64_t{y} - dst.top) * 2 + 1) * srcH / (dstH * 2));
+    const uint8_t* in = source.Row(sy) + static_cast<size_t>(firstColumn) * SrcBytes;
+    uint8_t* out = destination.Row(y) + static_cast<size_t>(clipped.left) * DstBytes;
+    if constexpr (SrcBytes == 4 && DstBytes == 4) {
+      if (!columns) {
+        if (useKey) {
+          Kernels32().key(out, in, count, key);
+        } else {
+          Kernels32().copy(out, in, count);
+        }
+        continue;
+      }
+    }
+    if constexpr (SrcBytes == 3 && DstBytes == 3) {
+      if (!columns && !useKey) {
+        std::memcpy(out, in, static_cast<size_t>(count) * 3);
+        continue;
+      }
+    }
+    if (useKey) {
+      BlitRowGeneric<SrcBytes, DstBytes, true>(out, in, columns, count, key);
+    } else {
+      BlitRowGeneric<SrcBytes, DstBytes, false>(out, in, columns, count, key);
+    }
+  }
+}
+
+}  // namespace
+
 void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color) {
   PixelRect r = rect ? *rect : PixelRect{0, 0, surface.width, surface.height};
   if (!ClipRect(r, surface.width, surface.height)) return;
@@ -50,8 +229,13 @@ void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color) {
   // buffer every frame).
   const size_t bpp = static_cast<size_t>(surface.BytesPerPixel());
   const size_t rowBytes = static_cast<size_t>(r.right - r.left) * bpp;
-  uint8_t* first = surface.pixels.data() + static_cast<size_t>(r.top) * surface.pitch + r.left * bpp;
-  for (int x = r.left; x < r.right; ++x) surface.SetPixel(x, r.top, color & 0xFFFFFF);
+  uint8_t* first = surface.Row(r.top) + r.left * bpp;
+  color &= COLOUR_BITS;
+  if (bpp == 4) {
+    for (int x = 0; x < r.right - r.left; ++x) Store32(first + 4 * x, color);
+  } else {
+    for (int x = 0; x < r.right - r.left; ++x) Store24(first + 3 * x, color);
+  }
   for (int y = r.top + 1; y < r.bottom; ++y)
     std::memcpy(first + static_cast<size_t>(y - r.top) * surface.pitch, first, rowBytes);
 }
@@ -67,16 +251,31 @@ bool BlitSurface(Surface& destination, const PixelRect* destRect, const Surface&
     return false;
   PixelRect clipped = dst;
   if (!ClipRect(clipped, destination.width, destination.height)) return true;
-  key &= 0xFFFFFF;
-  for (int y = clipped.top; y < clipped.bottom; ++y) {
-    // Nearest neighbour: destination pixel centre mapped back into the source.
-    const int sy = src.top + static_cast<int>(((int64_t{y} - dst.top) * 2 + 1) * srcH / (dstH * 2));
-    for (int x = clipped.left; x < clipped.right; ++x) {
-      const int sx = src.left + static_cast<int>(((int64_t{x} - dst.left) * 2 + 1) * srcW / (dstW * 2));
-      const uint32_t color = source.GetPixel(sx, sy);
-      if (useKey && color == key) continue;
-      destination.SetPixel(x, y, color);
+  key &= COLOUR_BITS;
+
+  // The same width maps column to column; otherwise every destination column's source column
+  // is worked out once per blit, not once per pixel. The table is kept between blits.
+  const int32_t* columns = nullptr;
+  if (dstW != srcW) {
+    static thread_local std::vector<int32_t> table;
+    const int count = clipped.right - clipped.left;
+    if (table.size() < static_cast<size_t>(count)) table.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const int64_t dx = int64_t{clipped.left} + i - dst.left;
+      table[static_cast<size_t>(i)] = src.left + static_cast<int32_t>((dx * 2 + 1) * srcW / (dstW * 2));
     }
+    columns = table.data();
+  }
+
+  const bool src32 = source.bitsPerPixel == 32, dst32 = destination.bitsPerPixel == 32;
+  if (src32 && dst32) {
+    BlitRows<4, 4>(destination, clipped, dst, source, src, columns, useKey, key);
+  } else if (src32) {
+    BlitRows<4, 3>(destination, clipped, dst, source, src, columns, useKey, key);
+  } else if (dst32) {
+    BlitRows<3, 4>(destination, clipped, dst, source, src, columns, useKey, key);
+  } else {
+    BlitRows<3, 3>(destination, clipped, dst, source, src, columns, useKey, key);
   }
   return true;
 }

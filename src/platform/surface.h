@@ -9,6 +9,7 @@
 //   FillSurface(s, nullptr, 0);                                  // black
 //   BlitSurface(dst, &dstRect, src, nullptr, true, 0x0000FF);    // stretched, blue keyed
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -38,7 +39,28 @@ class Surface : public DisplayObject {
   int BytesPerPixel() const { return bitsPerPixel / 8; }
   uint32_t GetPixel(int x, int y) const;          // 0x00RRGGBB
   void SetPixel(int x, int y, uint32_t color);    // color 0x00RRGGBB
+
+  // First byte of row y (no bounds check, like the pixel accessors).
+  uint8_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch); }
+  const uint8_t* Row(int y) const {
+    return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch);
+  }
 };
+
+// Inline: text, presentation and picture conversion call these once per pixel.
+inline uint32_t Surface::GetPixel(int x, int y) const {
+  const uint8_t* p = Row(y) + static_cast<std::size_t>(x) * static_cast<std::size_t>(BytesPerPixel());
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16;
+}
+
+inline void Surface::SetPixel(int x, int y, uint32_t color) {
+  uint8_t* p = Row(y) + static_cast<std::size_t>(x) * static_cast<std::size_t>(BytesPerPixel());
+  p[0] = static_cast<uint8_t>(color);
+  p[1] = static_cast<uint8_t>(color >> 8);
+  p[2] = static_cast<uint8_t>(color >> 16);
+  if (bitsPerPixel == 32) p[3] = 0;
+}
 
 struct SurfaceLock {
   uint8_t* pixels = nullptr;

@@ -24,20 +24,33 @@ int32_t PlasmaStep(float t) { return static_cast<int32_t>(static_cast<double>(t)
 void DrawPlasmaBlend(float t) {
   const int32_t n = PlasmaStep(t);
   // The column terms are the same on every row: compute them once per frame.
-  uint32_t columnV[SCREEN_WIDTH], columnU[SCREEN_WIDTH];
+  alignas(16) uint32_t columnV[SCREEN_WIDTH];
+  alignas(16) uint32_t columnU[SCREEN_WIDTH];
   for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
     columnV[x] = S(2 * n + 2 * x) - S(2 * x - 2 * n - 200);
     columnU[x] = S(2 * x - 4 * n) + x;
   }
-  for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) {
+  const auto writeRow = [&](int32_t y) {
     const uint32_t rowTerm = S(4 * y - 4 * n);
     uint32_t* out = PlasmaBuffer + y * SCREEN_WIDTH;
-    for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
-      const uint32_t v = (columnV[x] + y) & 0xFF;
+    int32_t x = 0;
+#if defined(__SSE2__)
+    const __m128i low = _mm_set1_epi32(0xFF);
+    const __m128i down = _mm_set1_epi32(y);
+    const __m128i across = _mm_set1_epi32(static_cast<int>(rowTerm));
+    for (; x < SCREEN_WIDTH; x += 4) {
+      const __m128i v = _mm_and_si128(_mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(columnV + x)), down), low);
+      const __m128i u = _mm_and_si128(_mm_add_epi32(_mm_load_si128(reinterpret_cast<const __m128i*>(columnU + x)), across), low);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_or_si128(_mm_slli_epi32(v, 8), u));
+    }
+#endif
+    for (; x < SCREEN_WIDTH; ++x) {
+      const uint32_t v = (columnV[x] + static_cast<uint32_t>(y)) & 0xFF;
       const uint32_t u = (columnU[x] + rowTerm) & 0xFF;
       out[x] = v << 8 | u;
     }
-  }
+  };
+  for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) writeRow(y);
   // Texture2 follows the same plasma turned by 180 degrees.
   int k = 0;
 #if defined(__SSE2__)
@@ -67,38 +80,52 @@ void DrawPlasmaShade(float t) {
   const int32_t n = PlasmaStep(t);
   const uint32_t a = S(4 * n + 256);
   const uint32_t b = S(4 * n);
+  // A row reads the sine table from some start in steps of two. The table split by parity
+  // and run on past its end makes every row one contiguous span.
+  alignas(16) int32_t strided[2][512 + SCREEN_WIDTH];
+  for (int parity = 0; parity < 2; ++parity)
+    for (int j = 0; j < 512 + SCREEN_WIDTH; ++j) strided[parity][j] = SineTable[(2 * j + parity) & 1023];
+
   for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) {
     const int32_t rowBase = SineTable[(4 * n + 4 * y) & 1023] + 2 * n;
-    uint32_t* out = PlasmaBuffer + y * SCREEN_WIDTH;
-    for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
-      const int32_t c = SineTable[(rowBase + 2 * x) & 1023];  // -50..50
-      const uint32_t level = static_cast<uint32_t>(c + 128);  // 78..178
-      const uint32_t v = (a + y + c) & 0xFF;
-      const uint32_t u = (b + x + c) & 0xFF;
-      out[x] = level << 16 | v << 8 | u;
-    }
-  }
-  // The darkness follows the same wave that bends the coordinates.
-  int k = 0;
+    const int32_t start = rowBase & 1023;
+    const int32_t* wave = strided[start & 1] + (start >> 1);  // wave[x] = SineTable[(rowBase + 2x) & 1023]
+    uint32_t* entries = PlasmaBuffer + y * SCREEN_WIDTH;
+    uint32_t* out = FrameBuffer + y * SCREEN_WIDTH;
+    int32_t x = 0;
 #if defined(__SSE2__)
-  // Saturating byte subtraction is exactly what the subtraction table holds.
-  const __m128i low = _mm_set1_epi32(0xFF);
-  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
-  for (; k + 4 <= SCREEN_PIXELS; k += 4) {
-    const auto texel2 = [&](int lane) {
-      return static_cast<int>(Texture2[PlasmaBuffer[k + lane] & 0xFFFF]);
-    };
-    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(PlasmaBuffer + k));
-    const __m128i level = _mm_and_si128(_mm_srli_epi32(e, 16), low);
-    const __m128i amount =
-        _mm_or_si128(level, _mm_or_si128(_mm_slli_epi32(level, 8), _mm_slli_epi32(level, 16)));
-    const __m128i texel = _mm_set_epi32(texel2(3), texel2(2), texel2(1), texel2(0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + k),
-                     _mm_and_si128(_mm_subs_epu8(texel, amount), colour));
-  }
+    // The darkness follows the same wave that bends the coordinates; the saturating byte
+    // subtraction is exactly what the subtraction table holds.
+    const __m128i low = _mm_set1_epi32(0xFF);
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i middle = _mm_set1_epi32(128);
+    const __m128i rowV = _mm_set1_epi32(static_cast<int>(a + static_cast<uint32_t>(y)));
+    __m128i columnU = _mm_setr_epi32(static_cast<int>(b), static_cast<int>(b + 1), static_cast<int>(b + 2),
+                                     static_cast<int>(b + 3));
+    const __m128i four = _mm_set1_epi32(4);
+    for (; x < SCREEN_WIDTH; x += 4) {
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(wave + x));  // -50..50
+      const __m128i level = _mm_add_epi32(c, middle);                                 // 78..178
+      const __m128i v = _mm_and_si128(_mm_add_epi32(rowV, c), low);
+      const __m128i u = _mm_and_si128(_mm_add_epi32(columnU, c), low);
+      columnU = _mm_add_epi32(columnU, four);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(entries + x),
+                       _mm_or_si128(_mm_slli_epi32(level, 16), _mm_or_si128(_mm_slli_epi32(v, 8), u)));
+      const auto texel = [&](int lane) { return static_cast<int>(Texture2[entries[x + lane] & 0xFFFF]); };
+      const __m128i amount =
+          _mm_or_si128(level, _mm_or_si128(_mm_slli_epi32(level, 8), _mm_slli_epi32(level, 16)));
+      const __m128i p = _mm_set_epi32(texel(3), texel(2), texel(1), texel(0));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_and_si128(_mm_subs_epu8(p, amount), colour));
+    }
 #endif
-  for (; k < SCREEN_PIXELS; ++k) {
-    const uint32_t e = PlasmaBuffer[k];
-    FrameBuffer[k] = DarkenPixel(Texture2[e & 0xFFFF], (e >> 16) & 0xFF);
+    for (; x < SCREEN_WIDTH; ++x) {
+      const int32_t c = wave[x];                              // -50..50
+      const uint32_t level = static_cast<uint32_t>(c + 128);  // 78..178
+      const uint32_t v = (a + static_cast<uint32_t>(y) + static_cast<uint32_t>(c)) & 0xFF;
+      const uint32_t u = (b + static_cast<uint32_t>(x) + static_cast<uint32_t>(c)) & 0xFF;
+      const uint32_t e = level << 16 | v << 8 | u;
+      entries[x] = e;
+      out[x] = DarkenPixel(Texture2[e & 0xFFFF], (e >> 16) & 0xFF);
+    }
   }
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // Large enough for every picture of the show, small enough to keep each run cheap.
-constexpr uint64_t MAX_PIXELS = 1u << 20;
+constexpr uint64_t MAX_PIXELS = 1u << 18;
 
 void Decode(const uint8_t* data, size_t size, size_t capacity) {
   std::vector<uint32_t> destination(capacity);

@@ -77,7 +77,8 @@ make_corpus() {  # TARGET DIR
 mkdir -p "$crashes"
 failed=()
 for target in "${targets[@]}"; do
-  binary="$build/fuzz_$target"
+  binary="$build/fuzz/fuzz_$target"
+  [ -x "$binary" ] || { echo "missing $binary" >&2; exit 2; }
   corpus="$build/corpus/$target"
   rm -rf "$corpus"
   make_corpus "$target" "$corpus"
@@ -89,12 +90,12 @@ for target in "${targets[@]}"; do
   else
     failed+=("$target")
     grep -E 'ERROR|SUMMARY|Test unit written|#[0-9]+ in ' "$log" | head -30 || true
-    artifact="$(grep -o "Test unit written to [^ ]*" "$log" | tail -1 | sed 's/Test unit written to //')"
+    artifact="$(sed -n "s/.*Test unit written to \([^ ]*\).*/\1/p" "$log" | tail -1)"
     if [ -n "$artifact" ] && [ -f "$artifact" ]; then
       echo "-- minimizing $artifact"
       "$binary" "$artifact" -minimize_crash=1 -max_total_time="$seconds" -timeout=10 \
         -exact_artifact_path="$artifact.min" >"$log.min" 2>&1 || true
-      [ -f "$artifact.min" ] && echo "minimized: $artifact.min ($(stat -c %s "$artifact.min") bytes)"
+      if [ -f "$artifact.min" ]; then echo "minimized: $artifact.min ($(stat -c %s "$artifact.min") bytes)"; fi
     fi
     echo "full log: $log"
   fi

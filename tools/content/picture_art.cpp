@@ -207,7 +207,7 @@ void Mask::Polygon(const std::vector<double>& xy) {
     for (int x = xa; x < xb; ++x) {
       int inside = 0;
       for (int s = 0; s < 16; ++s) {
-        const double px = x + (s % 4 + 0.5) / 4, py = y + (s / 4 + 0.5) / 4;
+        const double px = x + (s % 4 + 0.5) / 4, py = y + (s / 4 + 0.5) / 4;  // NOLINT(bugprone-integer-division): s / 4 is the sample row
         bool in = false;
         for (size_t i = 0, j = n - 1; i < n; j = i++) {
           const double xi = xy[2 * i], yi = xy[2 * i + 1], xj = xy[2 * j], yj = xy[2 * j + 1];

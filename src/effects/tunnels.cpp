@@ -10,6 +10,7 @@
 
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/wide_vectors.h"
 
 uint16_t SwirlTable[240][106];
 
@@ -68,6 +69,64 @@ void DrawPerspectiveTunnel(float t) {
   }
 }
 
+namespace {
+
+constexpr int SWIRL_BEND_ROWS = 121;  // rows 0..120; the rows below mirror them
+
+// The distance the swirl uses at (x, y) for y <= 120: the quarter table, or on the centre row,
+// which the table does not hold, the plain column distance.
+inline float SwirlDistance(int y, int x) {
+  return y == 120 ? static_cast<float>(160 - x) : DistanceTable[y * 160 + x];
+}
+
+// Entries of the bend term that lie at the same distance from the centre (the same sum of
+// squares) share one cosine. Only the geometry is grouped: every entry's distance is still
+// checked against its group's, so the result is the entry's own cosine whatever the table holds.
+struct BendGroups {
+  uint16_t group[SWIRL_BEND_ROWS][SWIRL_COLUMNS];
+  uint16_t firstRow[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  uint16_t firstColumn[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  int count = 0;
+
+  BendGroups() {
+    static int32_t groupOfSum[160 * 160 + 120 * 120 + 1];
+    for (int32_t& g : groupOfSum) g = -1;
+    for (int y = 0; y < SWIRL_BEND_ROWS; ++y)
+      for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+        const int dx = SWIRL_FIRST_X + j - 160, dy = y - 120;
+        int32_t& g = groupOfSum[dx * dx + dy * dy];
+        if (g < 0) {
+          g = count++;
+          firstRow[g] = static_cast<uint16_t>(y);
+          firstColumn[g] = static_cast<uint16_t>(j);
+        }
+        group[y][j] = static_cast<uint16_t>(g);
+      }
+  }
+};
+
+// (x - 160) / e for one row, every quotient rounded exactly as one division would be.
+void RowSlopesScalar(double* slopes, double e) {
+  for (int j = 0; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+}
+
+#if TAVRINE_WIDE_VECTORS
+WIDE_VECTORS void RowSlopesWide(double* slopes, double e) {
+  const __m256d divisor = _mm256_set1_pd(e);
+  __m256d numerator = _mm256_setr_pd(SWIRL_FIRST_X - 160, SWIRL_FIRST_X - 159, SWIRL_FIRST_X - 158,
+                                     SWIRL_FIRST_X - 157);
+  const __m256d four = _mm256_set1_pd(4.0);
+  int j = 0;
+  for (; j + 4 <= SWIRL_COLUMNS; j += 4) {
+    _mm256_storeu_pd(slopes + j, _mm256_div_pd(numerator, divisor));
+    numerator = _mm256_add_pd(numerator, four);  // small integers: exact
+  }
+  for (; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+}
+#endif
+
+}  // namespace
+
 void DrawSwirlTunnel(float t) {
   const double phase = static_cast<double>(t) * 0.16666666666666666;
   const double twist = std::cos(static_cast<double>(t) * static_cast<double>(0.083333336f) *
@@ -75,29 +134,52 @@ void DrawSwirlTunnel(float t) {
   const uint16_t scroll = static_cast<uint16_t>(static_cast<int32_t>(static_cast<double>(t) * 12.0));
 
   // Rows y and 240 - y lie at the same distances, so they share the bend term: only the
-  // rows down to the centre row need a cosine.
-  static double bend[121][SWIRL_COLUMNS];
-  for (int y = 0; y <= 120; ++y) {
+  // rows down to the centre row need a cosine, and within them one per distance.
+  static const BendGroups groups;
+  static float groupDistance[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  static double groupBend[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  for (int g = 0; g < groups.count; ++g) {
+    const float h = SwirlDistance(groups.firstRow[g], SWIRL_FIRST_X + groups.firstColumn[g]);
+    groupDistance[g] = h;
+    groupBend[g] = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
+  }
+  static double bend[SWIRL_BEND_ROWS][SWIRL_COLUMNS];
+  for (int y = 0; y < SWIRL_BEND_ROWS; ++y) {
     for (int j = 0; j < SWIRL_COLUMNS; ++j) {
-      const int x = SWIRL_FIRST_X + j;
-      // The centre row is not in the quarter table; there the distance is plain.
-      const float h = y == 120 ? static_cast<float>(160 - x) : DistanceTable[y * 160 + x];
-      bend[y][j] = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
+      const float h = SwirlDistance(y, SWIRL_FIRST_X + j);
+      const int g = groups.group[y][j];
+      bend[y][j] = h == groupDistance[g]
+                       ? groupBend[g]
+                       : twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
     }
   }
 
+#if TAVRINE_WIDE_VECTORS
+  const bool wide = WideVectorsAvailable();
+#endif
+  double slopes[SWIRL_COLUMNS];
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
     // Below the centre row the quarter table is read mirrored.
     const int tableRow = y <= 120 ? y : 240 - y;
     const double e = static_cast<double>(y) - 120.00000001;
+#if TAVRINE_WIDE_VECTORS
+    if (wide) {
+      RowSlopesWide(slopes, e);
+    } else {
+      RowSlopesScalar(slopes, e);
+    }
+#else
+    RowSlopesScalar(slopes, e);
+#endif
+    const double* rowBend = bend[tableRow];
+    uint16_t* out = SwirlTable[y];
     for (int j = 0; j < SWIRL_COLUMNS; ++j) {
-      const int x = SWIRL_FIRST_X + j;
-      const float h = y == 120 ? static_cast<float>(160 - x) : DistanceTable[tableRow * 160 + x];
-      const double q = bend[tableRow][j] + static_cast<double>(x - 160) / e;
+      const float h = SwirlDistance(tableRow, SWIRL_FIRST_X + j);
+      const double q = rowBend[j] + slopes[j];
       const uint32_t angle =
           static_cast<uint8_t>(static_cast<int32_t>(std::atan(q) * 81.48733085));
       const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(h));
-      SwirlTable[y][j] = static_cast<uint16_t>(radius << 8 | angle);
+      out[j] = static_cast<uint16_t>(radius << 8 | angle);
     }
   }
 

@@ -1,6 +1,7 @@
 // tunnels.cpp - two textures mapped through per-pixel coordinates: the perspective tunnel
 // reads them from the precomputed tunnel table; the swirl tunnel bends its own every frame,
 // computing only the half left of the centre and mirroring it through a point.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -30,48 +31,95 @@ uint16_t PerspectiveTunnelOffset(float t) {
   return static_cast<uint16_t>(511 * n);
 }
 
-#if defined(__SSE2__) && defined(__x86_64__)
-// Four texels from the four 16-bit indices packed in `indices`, lowest first. Indices are
-// pulled out of one 64-bit register rather than loaded one by one: the loop is bound by its
-// loads, and these are the only ones it cannot do without.
-static inline __m128i FourTexels(const uint32_t* texture, uint64_t indices) {
-  const __m128i a = _mm_cvtsi32_si128(static_cast<int>(texture[indices & 0xFFFF]));
-  const __m128i b = _mm_cvtsi32_si128(static_cast<int>(texture[(indices >> 16) & 0xFFFF]));
-  const __m128i c = _mm_cvtsi32_si128(static_cast<int>(texture[(indices >> 32) & 0xFFFF]));
-  const __m128i d = _mm_cvtsi32_si128(static_cast<int>(texture[indices >> 48]));
-  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(a, b), _mm_unpacklo_epi32(c, d));
+#if defined(__SSE2__)
+namespace {
+
+// Both texels a tunnel entry T reads this frame side by side: Texture1[T + D] in the low half,
+// Texture2[T - D] in the high half. Made by two sequential passes over the textures per frame,
+// it turns the two scattered texture reads of every pixel into one.
+alignas(64) uint64_t TexelPairs[TEXTURE_PIXELS];
+
+void PairRun(uint64_t* out, const uint32_t* forward, const uint32_t* back, int count) {
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(forward + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(f, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 2), _mm_unpackhi_epi32(f, b));
+  }
+  for (; i < count; ++i) out[i] = forward[i] | static_cast<uint64_t>(back[i]) << 32;
 }
 
-static inline uint64_t LowQuad(__m128i v) { return static_cast<uint64_t>(_mm_cvtsi128_si64(v)); }
-static inline uint64_t HighQuad(__m128i v) { return static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v))); }
+#if TAVRINE_WIDE_VECTORS
+WIDE_VECTORS void PairRunWide(uint64_t* out, const uint32_t* forward, const uint32_t* back, int count) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(forward + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(back + i));
+    const __m256i low = _mm256_unpacklo_epi32(f, b), high = _mm256_unpackhi_epi32(f, b);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_permute2x128_si256(low, high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 4), _mm256_permute2x128_si256(low, high, 0x31));
+  }
+  for (; i < count; ++i) out[i] = forward[i] | static_cast<uint64_t>(back[i]) << 32;
+}
+#endif
+
+void PairTexels(uint16_t d) {
+  // Split where T + D or T - D wraps around the texture, so that each run reads both
+  // textures straight through.
+  int cuts[4] = {0, 0, 0, TEXTURE_PIXELS};
+  if (d != 0) {
+    cuts[1] = std::min(TEXTURE_PIXELS - d, static_cast<int>(d));
+    cuts[2] = std::max(TEXTURE_PIXELS - d, static_cast<int>(d));
+  }
+#if TAVRINE_WIDE_VECTORS
+  const bool wide = WideVectorsAvailable();
+#endif
+  for (int r = 0; r < 3; ++r) {
+    const int from = cuts[r], count = cuts[r + 1] - from;
+    if (count <= 0) continue;
+    uint64_t* out = TexelPairs + from;
+    const uint32_t* forward = Texture1 + ((from + d) & 0xFFFF);
+    const uint32_t* back = Texture2 + ((from - d) & 0xFFFF);
+#if TAVRINE_WIDE_VECTORS
+    if (wide) {
+      PairRunWide(out, forward, back, count);
+      continue;
+    }
+#endif
+    PairRun(out, forward, back, count);
+  }
+}
+
+}  // namespace
 #endif
 
 void DrawPerspectiveTunnel(float t) {
   const uint16_t d = PerspectiveTunnelOffset(t);
   int i = 0;
-#if defined(__SSE2__) && defined(__x86_64__)
-  // Eight pixels at a time: the texture indices wrap as 16-bit lanes, the shading (a
-  // saturating byte subtraction, which is what the subtraction table holds) and the halving
-  // are done four pixels together. The top byte is shaded too, but the halving mask drops it.
+#if defined(__SSE2__)
+  PairTexels(d);
+  // Four pixels at a time. The shading is a saturating byte subtraction, which is what the
+  // subtraction table holds; the top byte is shaded too, but the halving mask drops it.
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
-  const __m128i offset = _mm_set1_epi16(static_cast<short>(d));
-  for (; i + 8 <= SCREEN_PIXELS; i += 8) {
-    const __m128i entry = _mm_loadu_si128(reinterpret_cast<const __m128i*>(TunnelTable + i));
-    const __m128i forward = _mm_add_epi16(entry, offset);
-    const __m128i back = _mm_sub_epi16(entry, offset);
-    __m128i shades = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TunnelShadeTable + i));
-    shades = _mm_unpacklo_epi8(shades, shades);
-    const __m128i low = _mm_unpacklo_epi16(shades, shades), high = _mm_unpackhi_epi16(shades, shades);
-    const __m128i a0 = _mm_subs_epu8(FourTexels(Texture1, LowQuad(forward)), low);
-    const __m128i b0 = _mm_subs_epu8(FourTexels(Texture2, LowQuad(back)), low);
-    const __m128i a1 = _mm_subs_epu8(FourTexels(Texture1, HighQuad(forward)), high);
-    const __m128i b1 = _mm_subs_epu8(FourTexels(Texture2, HighQuad(back)), high);
+  for (; i + 4 <= SCREEN_PIXELS; i += 4) {
+    const auto pair = [&](int lane) {
+      return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TexelPairs + TunnelTable[i + lane]));
+    };
+    // x holds pixels 0 and 1 (Texture1, Texture1, Texture2, Texture2), y pixels 2 and 3.
+    const __m128i x = _mm_unpacklo_epi32(pair(0), pair(1));
+    const __m128i y = _mm_unpacklo_epi32(pair(2), pair(3));
+    uint32_t shades;
+    std::memcpy(&shades, TunnelShadeTable + i, sizeof(shades));
+    __m128i amount = _mm_cvtsi32_si128(static_cast<int>(shades));
+    amount = _mm_unpacklo_epi8(amount, amount);
+    amount = _mm_unpacklo_epi16(amount, amount);  // each shade in every byte of its pixel
+    const __m128i amountX = _mm_shuffle_epi32(amount, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m128i amountY = _mm_shuffle_epi32(amount, _MM_SHUFFLE(3, 2, 3, 2));
+    const __m128i halfX = _mm_and_si128(_mm_srli_epi32(_mm_subs_epu8(x, amountX), 1), halfMask);
+    const __m128i halfY = _mm_and_si128(_mm_srli_epi32(_mm_subs_epu8(y, amountY), 1), halfMask);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + i),
-                     _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(a0, 1), halfMask),
-                                   _mm_and_si128(_mm_srli_epi32(b0, 1), halfMask)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + i + 4),
-                     _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(a1, 1), halfMask),
-                                   _mm_and_si128(_mm_srli_epi32(b1, 1), halfMask)));
+                     _mm_add_epi32(_mm_unpacklo_epi64(halfX, halfY), _mm_unpackhi_epi64(halfX, halfY)));
   }
 #endif
   for (; i < SCREEN_PIXELS; ++i) {

@@ -247,6 +247,8 @@ TEST_F(SceneAnimation, SingleObjectScenesTouchOnlyTheirObject) {
   EXPECT_FLOAT_EQ(Scene6.cameraRoll, 1.0f);
   EXPECT_FLOAT_EQ(Scene2.objects[0].alpha, 0.5f);
   EXPECT_NEAR(Scene2.objects[0].matrix.m[2], std::sin(2.0f), 1e-6f);
+  // The extra objects are the scenes' again, so that they are freed with them.
+  Scene2.objectCount = Scene6.objectCount = Scene7.objectCount = 2;
 }
 
 }  // namespace

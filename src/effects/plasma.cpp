@@ -7,6 +7,7 @@
 
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/texel_pairs.h"
 
 uint32_t PlasmaBuffer[320 * 240];
 
@@ -51,23 +52,34 @@ void DrawPlasmaBlend(float t) {
     }
   };
   for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) writeRow(y);
-  // Texture2 follows the same plasma turned by 180 degrees.
+  // Texture2 follows the same plasma turned by 180 degrees: pixel k reads Texture1 at entry k
+  // and Texture2 at the mirrored entry, and the mirrored pixel the other way round. With both
+  // textures side by side, each entry is read once for the two pixels that use it.
   int k = 0;
 #if defined(__SSE2__)
+  PairTexels(Texture1, 0, Texture2, 0);
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
-  for (; k + 4 <= SCREEN_PIXELS; k += 4) {
+  const auto halve = [&](__m128i q) { return _mm_and_si128(_mm_srli_epi32(q, 1), halfMask); };
+  for (; k < SCREEN_PIXELS / 2; k += 4) {
+    const int m = SCREEN_PIXELS - 1 - k;
     const auto own = [&](int lane) {
-      return static_cast<int>(Texture1[PlasmaBuffer[k + lane] & 0xFFFF]);
+      return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TexelPairs + (PlasmaBuffer[k + lane] & 0xFFFF)));
     };
     const auto mirrored = [&](int lane) {
-      return static_cast<int>(Texture2[PlasmaBuffer[SCREEN_PIXELS - 1 - (k + lane)] & 0xFFFF]);
+      return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TexelPairs + (PlasmaBuffer[m - lane] & 0xFFFF)));
     };
-    const __m128i a = _mm_set_epi32(own(3), own(2), own(1), own(0));
-    const __m128i b = _mm_set_epi32(mirrored(3), mirrored(2), mirrored(1), mirrored(0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + k),
-                     _mm_add_epi32(_mm_and_si128(_mm_srli_epi32(a, 1), halfMask),
-                                   _mm_and_si128(_mm_srli_epi32(b, 1), halfMask)));
+    const __m128i ownLow = _mm_unpacklo_epi32(own(0), own(1)), ownHigh = _mm_unpacklo_epi32(own(2), own(3));
+    const __m128i mirLow = _mm_unpacklo_epi32(mirrored(0), mirrored(1));
+    const __m128i mirHigh = _mm_unpacklo_epi32(mirrored(2), mirrored(3));
+    // Lane i: ownFirst/ownSecond = Texture1/Texture2 at entry k + i; mirFirst/mirSecond at m - i.
+    const __m128i ownFirst = _mm_unpacklo_epi64(ownLow, ownHigh), ownSecond = _mm_unpackhi_epi64(ownLow, ownHigh);
+    const __m128i mirFirst = _mm_unpacklo_epi64(mirLow, mirHigh), mirSecond = _mm_unpackhi_epi64(mirLow, mirHigh);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + k), _mm_add_epi32(halve(ownFirst), halve(mirSecond)));
+    // Lanes 0..3 belong to pixels m, m - 1, m - 2, m - 3: reversed before the store.
+    const __m128i back = _mm_add_epi32(halve(mirFirst), halve(ownSecond));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + m - 3), _mm_shuffle_epi32(back, _MM_SHUFFLE(0, 1, 2, 3)));
   }
+  k = SCREEN_PIXELS;
 #endif
   for (; k < SCREEN_PIXELS; ++k) {
     const uint32_t p = PlasmaBuffer[k] & 0xFFFF;

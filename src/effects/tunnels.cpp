@@ -1,7 +1,6 @@
 // tunnels.cpp - two textures mapped through per-pixel coordinates: the perspective tunnel
 // reads them from the precomputed tunnel table; the swirl tunnel bends its own every frame,
 // computing only the half left of the centre and mirroring it through a point.
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -11,6 +10,7 @@
 
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/texel_pairs.h"
 #include "effects/wide_vectors.h"
 
 uint16_t SwirlTable[240][106];
@@ -31,74 +31,13 @@ uint16_t PerspectiveTunnelOffset(float t) {
   return static_cast<uint16_t>(511 * n);
 }
 
-#if defined(__SSE2__)
-namespace {
-
-// Both texels a tunnel entry T reads this frame side by side: Texture1[T + D] in the low half,
-// Texture2[T - D] in the high half. Made by two sequential passes over the textures per frame,
-// it turns the two scattered texture reads of every pixel into one.
-alignas(64) uint64_t TexelPairs[TEXTURE_PIXELS];
-
-void PairRun(uint64_t* out, const uint32_t* forward, const uint32_t* back, int count) {
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(forward + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(back + i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi32(f, b));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 2), _mm_unpackhi_epi32(f, b));
-  }
-  for (; i < count; ++i) out[i] = forward[i] | static_cast<uint64_t>(back[i]) << 32;
-}
-
-#if TAVRINE_WIDE_VECTORS
-WIDE_VECTORS void PairRunWide(uint64_t* out, const uint32_t* forward, const uint32_t* back, int count) {
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(forward + i));
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(back + i));
-    const __m256i low = _mm256_unpacklo_epi32(f, b), high = _mm256_unpackhi_epi32(f, b);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_permute2x128_si256(low, high, 0x20));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i + 4), _mm256_permute2x128_si256(low, high, 0x31));
-  }
-  for (; i < count; ++i) out[i] = forward[i] | static_cast<uint64_t>(back[i]) << 32;
-}
-#endif
-
-void PairTexels(uint16_t d) {
-  // Split where T + D or T - D wraps around the texture, so that each run reads both
-  // textures straight through.
-  int cuts[4] = {0, 0, 0, TEXTURE_PIXELS};
-  if (d != 0) {
-    cuts[1] = std::min(TEXTURE_PIXELS - d, static_cast<int>(d));
-    cuts[2] = std::max(TEXTURE_PIXELS - d, static_cast<int>(d));
-  }
-#if TAVRINE_WIDE_VECTORS
-  const bool wide = WideVectorsAvailable();
-#endif
-  for (int r = 0; r < 3; ++r) {
-    const int from = cuts[r], count = cuts[r + 1] - from;
-    if (count <= 0) continue;
-    uint64_t* out = TexelPairs + from;
-    const uint32_t* forward = Texture1 + ((from + d) & 0xFFFF);
-    const uint32_t* back = Texture2 + ((from - d) & 0xFFFF);
-#if TAVRINE_WIDE_VECTORS
-    if (wide) {
-      PairRunWide(out, forward, back, count);
-      continue;
-    }
-#endif
-    PairRun(out, forward, back, count);
-  }
-}
-
-}  // namespace
-#endif
-
 void DrawPerspectiveTunnel(float t) {
   const uint16_t d = PerspectiveTunnelOffset(t);
   int i = 0;
 #if defined(__SSE2__)
-  PairTexels(d);
+  // Both texels of every entry side by side: Texture1[T + D] low, Texture2[T - D] high, so
+  // each pixel makes one scattered read instead of two.
+  PairTexels(Texture1, d, Texture2, static_cast<uint16_t>(-d));
   // Four pixels at a time. The shading is a saturating byte subtraction, which is what the
   // subtraction table holds; the top byte is shaded too, but the halving mask drops it.
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);

@@ -58,11 +58,17 @@ void CloseFontFile(PlatformFont* font) {
 
 PlatformFont* OpenShowFont(int points) {
   // Fonts live as long as the program: the show opens the same two sizes every frame.
-  static std::map<int, PlatformFont*> cache;
-  auto found = cache.find(points);
-  if (found != cache.end()) return found->second;
+  struct Cache {
+    std::map<int, PlatformFont*> fonts;
+    ~Cache() {
+      for (auto& [size, font] : fonts) CloseFontFile(font);
+    }
+  };
+  static Cache cache;
+  auto found = cache.fonts.find(points);
+  if (found != cache.fonts.end()) return found->second;
   PlatformFont* font = OpenFontFile(ShowFontPath().c_str(), points);
-  cache[points] = font;  // a failure is remembered too, so it is not retried every frame
+  cache.fonts[points] = font;  // a failure is remembered too, so it is not retried every frame
   return font;
 }
 

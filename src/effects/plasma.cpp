@@ -8,6 +8,7 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "effects/texel_pairs.h"
+#include "effects/wide_vectors.h"
 
 uint32_t PlasmaBuffer[320 * 240];
 
@@ -88,6 +89,40 @@ void DrawPlasmaBlend(float t) {
   }
 }
 
+#if TAVRINE_WIDE_VECTORS
+// One row of the shaded plasma, eight pixels at a time: wave[x] is the row's sine value at x,
+// rowV = A + y, and the texture column starts at B.
+WIDE_VECTORS static void ShadeRowWide(const int32_t* wave, uint32_t rowV, uint32_t b, uint32_t* entries,
+                                      uint32_t* out) {
+  const __m256i low = _mm256_set1_epi32(0xFF);
+  const __m256i colour = _mm256_set1_epi32(0x00FFFFFF);
+  const __m256i middle = _mm256_set1_epi32(128);
+  const __m256i down = _mm256_set1_epi32(static_cast<int>(rowV));
+  const __m256i eight = _mm256_set1_epi32(8);
+  // The level (bits 16-23 of an entry) into the three colour bytes of its pixel.
+  const __m256i spread = _mm256_setr_epi8(2, 2, 2, -1, 6, 6, 6, -1, 10, 10, 10, -1, 14, 14, 14, -1,  //
+                                          2, 2, 2, -1, 6, 6, 6, -1, 10, 10, 10, -1, 14, 14, 14, -1);
+  __m256i across = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(b)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  for (int x = 0; x < SCREEN_WIDTH; x += 8) {
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wave + x));  // -50..50
+    const __m256i level = _mm256_add_epi32(c, middle);                                 // 78..178
+    const __m256i v = _mm256_and_si256(_mm256_add_epi32(down, c), low);
+    const __m256i u = _mm256_and_si256(_mm256_add_epi32(across, c), low);
+    across = _mm256_add_epi32(across, eight);
+    const __m256i e = _mm256_or_si256(_mm256_slli_epi32(level, 16), _mm256_or_si256(_mm256_slli_epi32(v, 8), u));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(entries + x), e);
+    const auto texel = [&](int lane) {
+      return _mm_cvtsi32_si128(static_cast<int>(Texture2[entries[x + lane] & 0xFFFF]));
+    };
+    const __m128i first = _mm_unpacklo_epi64(_mm_unpacklo_epi32(texel(0), texel(1)), _mm_unpacklo_epi32(texel(2), texel(3)));
+    const __m128i second = _mm_unpacklo_epi64(_mm_unpacklo_epi32(texel(4), texel(5)), _mm_unpacklo_epi32(texel(6), texel(7)));
+    const __m256i p = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
+    const __m256i amount = _mm256_shuffle_epi8(e, spread);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_and_si256(_mm256_subs_epu8(p, amount), colour));
+  }
+}
+#endif
+
 void DrawPlasmaShade(float t) {
   const int32_t n = PlasmaStep(t);
   const uint32_t a = S(4 * n + 256);
@@ -105,6 +140,13 @@ void DrawPlasmaShade(float t) {
     uint32_t* entries = PlasmaBuffer + y * SCREEN_WIDTH;
     uint32_t* out = FrameBuffer + y * SCREEN_WIDTH;
     int32_t x = 0;
+#if TAVRINE_WIDE_VECTORS
+    static_assert(SCREEN_WIDTH % 8 == 0);
+    if (WideVectorsAvailable()) {
+      ShadeRowWide(wave, a + static_cast<uint32_t>(y), b, entries, out);
+      continue;
+    }
+#endif
 #if defined(__SSE2__)
     // The darkness follows the same wave that bends the coordinates; the saturating byte
     // subtraction is exactly what the subtraction table holds.

@@ -6,6 +6,7 @@
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]    # default 20; BUILD_DIR, JOBS, CONTENT_DIR may be set
 #   scripts/fuzz.sh 60 pcx tds              # only some targets
+#   ASAN_EXTRA=allocator_may_return_null=1 scripts/fuzz.sh   # extra sanitizer options
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-fuzz}"
@@ -22,7 +23,7 @@ esac
 command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-14-dev)" >&2; exit 2; }
 
 export CCACHE_NOHASHDIR=1
-export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 echo "== configure $build"

@@ -20,11 +20,11 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZ
 echo "== build"
 cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests
 
-echo "== tests"
+echo "== tests (built in ${SECONDS}s)"
 status=0
 ctest --test-dir "$build" -j"$jobs" --output-on-failure || status=1
 
-echo "== whole show offline"
+echo "== whole show offline (tests done at ${SECONDS}s)"
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 if ! "$build/tavrine-tool" frame 121.9 "$out/last.png" --content "$build/content"; then
@@ -33,8 +33,8 @@ if ! "$build/tavrine-tool" frame 121.9 "$out/last.png" --content "$build/content
 fi
 
 if [ "$status" -ne 0 ]; then
-  echo "== sanitize: FAILED" >&2
+  echo "== sanitize: FAILED after ${SECONDS}s" >&2
 else
-  echo "== sanitize: clean"
+  echo "== sanitize: clean after ${SECONDS}s"
 fi
 exit "$status"

@@ -11,7 +11,7 @@
 #include "display/display.h"
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
-#include "effects/wide_vectors.h"
+#include "platform/cpu_features.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ template <bool Add>
 static void DarkenRun(uint32_t* destination, const uint32_t* source, int count, uint32_t k) {
   int i = 0;
 #if TAVRINE_WIDE_VECTORS
-  if (WideVectorsAvailable()) i = DarkenRunWide<Add>(destination, source, count, k);
+  if (UsableVectorWidth() >= VectorWidth::Wide) i = DarkenRunWide<Add>(destination, source, count, k);
 #endif
 #if defined(__SSE2__)
   const __m128i amount = _mm_set1_epi32(static_cast<int>(k * 0x010101u));

@@ -8,7 +8,7 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "effects/texel_pairs.h"
-#include "effects/wide_vectors.h"
+#include "platform/cpu_features.h"
 
 uint32_t PlasmaBuffer[320 * 240];
 
@@ -142,7 +142,7 @@ void DrawPlasmaShade(float t) {
     int32_t x = 0;
 #if TAVRINE_WIDE_VECTORS
     static_assert(SCREEN_WIDTH % 8 == 0);
-    if (WideVectorsAvailable()) {
+    if (UsableVectorWidth() >= VectorWidth::Wide) {
       ShadeRowWide(wave, a + static_cast<uint32_t>(y), b, entries, out);
       continue;
     }

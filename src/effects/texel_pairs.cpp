@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "effects/wide_vectors.h"
+#include "platform/cpu_features.h"
 
 alignas(64) uint64_t TexelPairs[256 * 256];
 
@@ -42,8 +42,7 @@ WIDE_VECTORS void PairRunWide(uint64_t* out, const uint32_t* first, const uint32
 }
 
 // 64-byte stores: the run is bound by its stores, half a megabyte of them per frame.
-__attribute__((target("avx512f"))) void PairRunWidest(uint64_t* out, const uint32_t* first,
-                                                      const uint32_t* second, int count) {
+WIDEST_VECTORS void PairRunWidest(uint64_t* out, const uint32_t* first, const uint32_t* second, int count) {
   const __m512i lowOrder = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
   const __m512i highOrder = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
   int i = 0;
@@ -56,13 +55,6 @@ __attribute__((target("avx512f"))) void PairRunWidest(uint64_t* out, const uint3
   for (; i < count; ++i) out[i] = first[i] | static_cast<uint64_t>(second[i]) << 32;
 }
 
-bool WidestVectorsAvailable() {
-  static const bool available = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") != 0;
-  }();
-  return available;
-}
 #endif
 
 }  // namespace
@@ -74,7 +66,7 @@ void PairTexels(const uint32_t* first, uint16_t firstShift, const uint32_t* seco
   const int secondWrap = secondShift ? PAIRS - secondShift : PAIRS;
   const int cuts[4] = {0, std::min(firstWrap, secondWrap), std::max(firstWrap, secondWrap), PAIRS};
 #if TAVRINE_WIDE_VECTORS
-  const bool wide = WideVectorsAvailable(), widest = WidestVectorsAvailable();
+  const VectorWidth width = UsableVectorWidth();
 #endif
   for (int r = 0; r < 3; ++r) {
     const int from = cuts[r], count = cuts[r + 1] - from;
@@ -83,11 +75,11 @@ void PairTexels(const uint32_t* first, uint16_t firstShift, const uint32_t* seco
     const uint32_t* f = first + ((from + firstShift) & 0xFFFF);
     const uint32_t* s = second + ((from + secondShift) & 0xFFFF);
 #if TAVRINE_WIDE_VECTORS
-    if (widest) {
+    if (width == VectorWidth::Widest) {
       PairRunWidest(out, f, s, count);
       continue;
     }
-    if (wide) {
+    if (width == VectorWidth::Wide) {
       PairRunWide(out, f, s, count);
       continue;
     }

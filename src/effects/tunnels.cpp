@@ -11,7 +11,7 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "effects/texel_pairs.h"
-#include "effects/wide_vectors.h"
+#include "platform/cpu_features.h"
 
 uint16_t SwirlTable[240][106];
 
@@ -156,7 +156,7 @@ void DrawSwirlTunnel(float t) {
   }
 
 #if TAVRINE_WIDE_VECTORS
-  const bool wide = WideVectorsAvailable();
+  const bool wide = UsableVectorWidth() >= VectorWidth::Wide;
 #endif
   double slopes[SWIRL_COLUMNS];
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {

@@ -8,12 +8,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVRINE_X86_DISPATCH 1
-#else
-#define TAVRINE_X86_DISPATCH 0
-#endif
+
+#include "platform/cpu_features.h"
 
 // Anything but 24 bits is held as 32; a negative size is an empty surface.
 Surface::Surface(int w, int h, int bits, int rowPitch)
@@ -131,8 +127,8 @@ void KeyRow32Sse2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
 }
 #endif
 
-#if TAVRINE_X86_DISPATCH
-__attribute__((target("avx2"))) void CopyRow32Avx2(uint8_t* dst, const uint8_t* src, int count) {
+#if TAVRINE_WIDE_VECTORS
+WIDE_VECTORS void CopyRow32Avx2(uint8_t* dst, const uint8_t* src, int count) {
   const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
   int i = 0;
   for (; i + 8 <= count; i += 8) {
@@ -142,7 +138,7 @@ __attribute__((target("avx2"))) void CopyRow32Avx2(uint8_t* dst, const uint8_t* 
   CopyRow32Scalar(dst + 4 * i, src + 4 * i, count - i);
 }
 
-__attribute__((target("avx2"))) void KeyRow32Avx2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
+WIDE_VECTORS void KeyRow32Avx2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
   const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
   const __m256i keyed = _mm256_set1_epi32(static_cast<int>(key));
   int i = 0;
@@ -159,7 +155,7 @@ __attribute__((target("avx2"))) void KeyRow32Avx2(uint8_t* dst, const uint8_t* s
 using CopyRow32Function = void (*)(uint8_t*, const uint8_t*, int);
 using KeyRow32Function = void (*)(uint8_t*, const uint8_t*, int, uint32_t);
 
-// The widest vectors the processor has, chosen once.
+// The widest vectors usable, chosen per blit.
 struct Row32Kernels {
   CopyRow32Function copy = CopyRow32Scalar;
   KeyRow32Function key = KeyRow32Scalar;
@@ -168,20 +164,14 @@ struct Row32Kernels {
     copy = CopyRow32Sse2;
     key = KeyRow32Sse2;
 #endif
-#if TAVRINE_X86_DISPATCH
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) {
+#if TAVRINE_WIDE_VECTORS
+    if (UsableVectorWidth() >= VectorWidth::Wide) {
       copy = CopyRow32Avx2;
       key = KeyRow32Avx2;
     }
 #endif
   }
 };
-
-const Row32Kernels& Kernels32() {
-  static const Row32Kernels kernels;
-  return kernels;
-}
 
 template <int SrcBytes, int DstBytes>
 void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& dst, const Surface& source,
@@ -191,6 +181,7 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
   // With a column table the source row is read from its start (the table holds absolute
   // columns); without one, from the first column the clipped rectangle needs.
   const int firstColumn = columns ? 0 : src.left + (clipped.left - dst.left);
+  const Row32Kernels kernels;
   for (int y = clipped.top; y < clipped.bottom; ++y) {
     // Nearest neighbour: destination pixel centre mapped back into the source.
     const int sy = src.top + static_cast<int>(((int64_t{y} - dst.top) * 2 + 1) * srcH / (dstH * 2));
@@ -199,9 +190,9 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
     if constexpr (SrcBytes == 4 && DstBytes == 4) {
       if (!columns) {
         if (useKey) {
-          Kernels32().key(out, in, count, key);
+          kernels.key(out, in, count, key);
         } else {
-          Kernels32().copy(out, in, count);
+          kernels.copy(out, in, count);
         }
         continue;
       }

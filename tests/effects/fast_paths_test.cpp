@@ -8,8 +8,23 @@
 
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "platform/cpu_features.h"
 
 namespace {
+
+// Every vector width this processor runs; each test repeats at all of them, since the
+// narrower paths are otherwise never taken on a wide machine.
+std::vector<VectorWidth> Widths() {
+  std::vector<VectorWidth> widths;
+  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide, VectorWidth::Widest})
+    if (w <= DetectedVectorWidth()) widths.push_back(w);
+  return widths;
+}
+
+struct WidthCap {
+  explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
+  ~WidthCap() { vectorWidthCap = VectorWidth::Widest; }
+};
 
 uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
 uint32_t S(int32_t k) { return static_cast<uint8_t>(SineTable[k & 1023]); }
@@ -29,7 +44,9 @@ class EffectFormulas : public ::testing::Test {
 
 TEST_F(EffectFormulas, PerspectiveTunnelWholeFrames) {
   // Offsets 0, 511, one past half the texture and one just short of wrapping all the way.
+  for (const VectorWidth width : Widths())
   for (const float t : {0.0f, 0.2f, 13.7f, 64.2f, 95.9f}) {
+    const WidthCap cap(width);
     DrawPerspectiveTunnel(t);
     const uint16_t d = static_cast<uint16_t>(511 * static_cast<int32_t>(static_cast<double>(t) * 5.0));
     for (int i = 0; i < SCREEN_PIXELS; ++i) {
@@ -42,7 +59,9 @@ TEST_F(EffectFormulas, PerspectiveTunnelWholeFrames) {
 }
 
 TEST_F(EffectFormulas, PlasmasWholeFrames) {
+  for (const VectorWidth width : Widths())
   for (const float t : {0.0f, 0.35f, 1.0f, 13.7f, 95.95f, 191.9f}) {
+    const WidthCap cap(width);
     const int32_t n = static_cast<int32_t>(static_cast<double>(t) * 10.0);
 
     DrawPlasmaBlend(t);
@@ -91,7 +110,9 @@ uint16_t SwirlEntry(float t, int y, int j) {
 }
 
 TEST_F(EffectFormulas, SwirlTableEveryEntry) {
+  for (const VectorWidth width : Widths())
   for (const float t : {0.0f, 6.0f, 37.3f, 95.9f}) {
+    const WidthCap cap(width);
     DrawSwirlTunnel(t);
     for (int y = 0; y < 240; ++y)
       for (int j = 0; j < 106; ++j) ASSERT_EQ(SwirlTable[y][j], SwirlEntry(t, y, j)) << t << ": " << y << ", " << j;
@@ -110,6 +131,27 @@ TEST_F(EffectFormulas, SwirlTableEveryEntry) {
   EXPECT_EQ(mirrored, wantMirrored);
   EXPECT_EQ(partner, wantPartner);
   EXPECT_EQ(altered >> 8, 57);
+}
+
+TEST_F(EffectFormulas, FadesWholeFrames) {
+  for (int i = 0; i < SCREEN_PIXELS; ++i) {
+    Pixel2[i] = static_cast<uint32_t>(i) * 2654435761u;  // stray top bytes too
+    Pixel3[i] = static_cast<uint32_t>(i) * 40503u + 0xFF000000u;
+    Lastpic[i] = static_cast<uint32_t>(i) * 69069u;
+  }
+  for (const VectorWidth width : Widths()) {
+    const WidthCap cap(width);
+    CrossFadePixelPictures(72.0f);  // b = 127
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+      for (int x = 0; x < SCREEN_WIDTH; ++x) {
+        const int i = y * SCREEN_WIDTH + x;
+        const uint32_t want = (x < 165 ? DarkenPixel(Pixel2[i], 127) : 0) + (x >= 145 ? DarkenPixel(Pixel3[i], 128) : 0);
+        ASSERT_EQ(FrameBuffer[i], want) << static_cast<int>(width) << ": " << x << ", " << y;
+      }
+    FadeOutLastPicture(60.0f);  // c = 127
+    for (int i = 0; i < SCREEN_PIXELS; ++i)
+      ASSERT_EQ(FrameBuffer[i], DarkenPixel(Lastpic[i], 127)) << static_cast<int>(width) << ": " << i;
+  }
 }
 
 }  // namespace

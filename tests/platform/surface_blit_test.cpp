@@ -5,9 +5,24 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/cpu_features.h"
 #include "platform/surface.h"
 
 namespace {
+
+// Every vector width this processor runs: the narrower row loops are otherwise never taken
+// on a wide machine.
+std::vector<VectorWidth> Widths() {
+  std::vector<VectorWidth> widths;
+  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide, VectorWidth::Widest})
+    if (w <= DetectedVectorWidth()) widths.push_back(w);
+  return widths;
+}
+
+struct WidthCap {
+  explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
+  ~WidthCap() { vectorWidthCap = VectorWidth::Widest; }
+};
 
 uint32_t Mix(uint32_t seed) {
   seed ^= seed >> 16;
@@ -63,11 +78,13 @@ TEST(SurfaceBlit, MatchesPixelByPixelReference) {
       {20, 14, 21, 15},   // a single pixel
   };
   int cases = 0;
+  for (const VectorWidth vectors : Widths())
   for (const int srcBits : {24, 32})
     for (const int dstBits : {24, 32})
       for (const bool keyed : {false, true})
         for (const PixelRect& place : places) {
           // Pitches wider than the rows, so a row-at-a-time copy must respect them.
+          const WidthCap cap(vectors);
           Surface src(17, 11, srcBits, 17 * srcBits / 8 + 5);
           Surface got(40, 30, dstBits, 40 * dstBits / 8 + 7);
           Scribble(src, static_cast<uint32_t>(cases) * 7919u, true);
@@ -80,21 +97,24 @@ TEST(SurfaceBlit, MatchesPixelByPixelReference) {
                                              << "," << place.bottom;
           ++cases;
         }
-  EXPECT_EQ(cases, 64);
+  EXPECT_EQ(cases, 64 * static_cast<int>(Widths().size()));
 }
 
 TEST(SurfaceBlit, WholeSurfacesAndLongRows) {
   // Full-width rows exercise the wide copy loops and their leftover pixels (width not a
   // multiple of eight); blits with no rectangles cover both surfaces whole.
+  for (const VectorWidth vectors : Widths())
   for (const int width : {320, 201, 97, 7}) {
     for (const bool keyed : {false, true}) {
+      const WidthCap cap(vectors);
       Surface src(width, 5, 32), got(width, 5, 32);
       Scribble(src, static_cast<uint32_t>(width), true);
       Scribble(got, static_cast<uint32_t>(width) + 1, false);
       Surface want = got;
       ReferenceBlit(want, PixelRect{0, 0, width, 5}, src, PixelRect{0, 0, width, 5}, keyed);
       EXPECT_TRUE(BlitSurface(got, nullptr, src, nullptr, keyed, 0xFF0000FF));
-      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain");
+      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain") << " at vector width "
+                                         << static_cast<int>(vectors);
     }
   }
   // A surface too small for its rectangle blits nothing and touches nothing.

@@ -1,0 +1,30 @@
+// cpu_features.h - how wide the pixel loops' vectors may be. The show is built for the
+// baseline processor; functions marked WIDE_VECTORS (256-bit) or WIDEST_VECTORS (512-bit) are
+// compiled for more and are only called when the processor running the show has it. Every
+// width gives the same pixels; tests cap the width to compare the narrower paths.
+//
+//   #if TAVRINE_WIDE_VECTORS
+//   if (UsableVectorWidth() >= VectorWidth::Wide) { DrawWide(...); return; }
+//   #endif
+#pragma once
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#include <immintrin.h>
+#define TAVRINE_WIDE_VECTORS 1
+#define WIDE_VECTORS __attribute__((target("avx2")))
+#define WIDEST_VECTORS __attribute__((target("avx512f")))
+#else
+#define TAVRINE_WIDE_VECTORS 0
+#endif
+
+enum class VectorWidth { Baseline = 0, Wide = 1, Widest = 2 };
+
+// What the processor has, detected once.
+VectorWidth DetectedVectorWidth();
+
+// The narrower of what the processor has and the cap (no cap unless a test sets one).
+extern VectorWidth vectorWidthCap;
+inline VectorWidth UsableVectorWidth() {
+  const VectorWidth detected = DetectedVectorWidth();
+  return detected < vectorWidthCap ? detected : vectorWidthCap;
+}

@@ -2,6 +2,7 @@
 // write past the capacity lands outside the allocation and is caught.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "assets/pcx.h"
@@ -11,9 +12,9 @@ namespace {
 // Large enough for every picture of the show, small enough to keep each run cheap.
 constexpr uint64_t MAX_PIXELS = 1u << 18;
 
-void Decode(const uint8_t* data, size_t size, size_t capacity) {
+PcxResult Decode(const uint8_t* data, size_t size, size_t capacity) {
   std::vector<uint32_t> destination(capacity);
-  DecodePcxPicture(data, size, capacity ? destination.data() : nullptr, capacity);
+  return DecodePcxPicture(data, size, capacity ? destination.data() : nullptr, capacity);
 }
 
 }  // namespace
@@ -28,7 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The capacity the header asks for, and one a row and a pixel short of it, as a caller
   // with a smaller buffer would give.
   const uint64_t full = claimed < MAX_PIXELS ? claimed : MAX_PIXELS;
-  Decode(data, size, static_cast<size_t>(full));
+  const PcxResult whole = Decode(data, size, static_cast<size_t>(full));
+  // A destination of exactly the claimed size always fits, and the header alone is never
+  // mistaken for a short one.
+  if (whole == PcxResult::ShortHeader || (claimed <= MAX_PIXELS && whole == PcxResult::TooLarge)) std::abort();
   const uint64_t shortBy = static_cast<uint64_t>(width) + 1;
   Decode(data, size, static_cast<size_t>(full > shortBy ? full - shortBy : full / 2));
   return 0;

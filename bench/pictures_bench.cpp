@@ -9,6 +9,7 @@
 #include "assets/pcx.h"
 #include "display/pictures.h"
 #include "effects/tables.h"
+#include "platform/display_driver.h"
 
 namespace {
 
@@ -45,6 +46,40 @@ void BM_UploadFrameBuffer(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 307200);
 }
 BENCHMARK(BM_UploadFrameBuffer)->Arg(32)->Arg(24);
+
+// Picture blits onto a 320 x 240 back buffer at both depths: the same size (row copies) and
+// stretched (a column table per blit), keyed (half the picture blue) and plain. Compare with
+// BM_PlainFrameCopy in the same run.
+void BM_BlitSurface(benchmark::State& state) {
+  const int bits = static_cast<int>(state.range(0));
+  const bool stretched = state.range(1) != 0, keyed = state.range(2) != 0;
+  Surface back(320, 240, bits), picture(stretched ? 97 : 320, stretched ? 104 : 240, bits);
+  const std::vector<uint32_t> frame = BenchFrame();
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x)
+      picture.SetPixel(x, y, x < picture.width / 2 ? 0x0000FFu : frame[y * 320 + x]);
+  for (auto _ : state) {
+    BlitSurface(back, nullptr, picture, nullptr, keyed, 0x0000FF);
+    benchmark::DoNotOptimize(back.pixels.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 320 * 240 * (bits / 8));
+}
+BENCHMARK(BM_BlitSurface)->ArgNames({"bits", "stretched", "keyed"})->ArgsProduct({{32, 24}, {0, 1}, {0, 1}});
+
+// The offline presenter's copy of every presented frame (the whole-show runs pay it per frame).
+void BM_OfflinePresent(benchmark::State& state) {
+  const int bits = static_cast<int>(state.range(0));
+  Surface back(320, 240, bits);
+  OfflinePresenter presenter;
+  for (auto _ : state) {
+    presenter.Present(back);
+    benchmark::DoNotOptimize(presenter.frame.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 307200);
+}
+BENCHMARK(BM_OfflinePresent)->Arg(32)->Arg(24);
 
 // A 320 x 240 picture with flat areas and noise, encoded as a writer would (runs within lines).
 std::vector<uint8_t> BenchPcx() {

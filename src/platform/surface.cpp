@@ -79,13 +79,20 @@ inline void StoreColour(uint8_t* p, uint32_t colour) {
 
 // One destination row from a source row. `columns` holds the source column of every
 // destination pixel, or is null when the two are the same width (column i reads column i).
-template <int SrcBytes, int DstBytes, bool Keyed>
+template <int SrcBytes, int DstBytes, bool Keyed, bool Stretched>
 void BlitRowGeneric(uint8_t* dst, const uint8_t* src, const int32_t* columns, int count, uint32_t key) {
   for (int i = 0; i < count; ++i) {
-    const int sx = columns ? columns[i] : i;
+    const int sx = Stretched ? columns[i] : i;
     const uint32_t colour = LoadColour<SrcBytes>(src + static_cast<size_t>(sx) * SrcBytes);
+    uint8_t* out = dst + static_cast<size_t>(i) * DstBytes;
+    if constexpr (Keyed && DstBytes == 4) {
+      // Rewriting a keyed-out pixel with its own value keeps the loop free of branches.
+      const uint32_t under = Load32(out);
+      Store32(out, colour == key ? under : colour);
+      continue;
+    }
     if (Keyed && colour == key) continue;
-    StoreColour<DstBytes>(dst + static_cast<size_t>(i) * DstBytes, colour);
+    StoreColour<DstBytes>(out, colour);
   }
 }
 
@@ -203,10 +210,16 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
         continue;
       }
     }
-    if (useKey) {
-      BlitRowGeneric<SrcBytes, DstBytes, true>(out, in, columns, count, key);
+    if (columns) {
+      if (useKey) {
+        BlitRowGeneric<SrcBytes, DstBytes, true, true>(out, in, columns, count, key);
+      } else {
+        BlitRowGeneric<SrcBytes, DstBytes, false, true>(out, in, columns, count, key);
+      }
+    } else if (useKey) {
+      BlitRowGeneric<SrcBytes, DstBytes, true, false>(out, in, columns, count, key);
     } else {
-      BlitRowGeneric<SrcBytes, DstBytes, false>(out, in, columns, count, key);
+      BlitRowGeneric<SrcBytes, DstBytes, false, false>(out, in, columns, count, key);
     }
   }
 }

@@ -180,6 +180,24 @@ struct Row32Kernels {
   }
 };
 
+// A source row stretched to the destination's width through the column table, raw 32-bit
+// values (the row kernels drop the top bytes).
+void StretchRow32Scalar(uint32_t* stretched, const uint8_t* src, const int32_t* columns, int count) {
+  for (int i = 0; i < count; ++i) stretched[i] = Load32(src + static_cast<size_t>(columns[i]) * 4);
+}
+
+#if TAVRINE_WIDE_VECTORS
+WIDE_VECTORS void StretchRow32Avx2(uint32_t* stretched, const uint8_t* src, const int32_t* columns, int count) {
+  const auto* base = reinterpret_cast<const int*>(src);
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(stretched + i), _mm256_i32gather_epi32(base, at, 4));
+  }
+  StretchRow32Scalar(stretched + i, src, columns + i, count - i);
+}
+#endif
+
 template <int SrcBytes, int DstBytes>
 void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& dst, const Surface& source,
               const PixelRect& src, const int32_t* columns, bool useKey, uint32_t key) {
@@ -189,20 +207,40 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
   // columns); without one, from the first column the clipped rectangle needs.
   const int firstColumn = columns ? 0 : src.left + (clipped.left - dst.left);
   const Row32Kernels kernels;
+  // 32-bit stretches: each source row is stretched once into a scratch row, kept while the
+  // following destination rows map to the same source row, and put down by the row kernels.
+  static thread_local std::vector<uint32_t> scratch;
+  int scratchRow = -1;
+  if constexpr (SrcBytes == 4 && DstBytes == 4) {
+    if (columns && scratch.size() < static_cast<size_t>(count)) scratch.resize(static_cast<size_t>(count));
+  }
   for (int y = clipped.top; y < clipped.bottom; ++y) {
     // Nearest neighbour: destination pixel centre mapped back into the source.
     const int sy = src.top + static_cast<int>(((int64_t{y} - dst.top) * 2 + 1) * srcH / (dstH * 2));
     const uint8_t* in = source.Row(sy) + static_cast<size_t>(firstColumn) * SrcBytes;
     uint8_t* out = destination.Row(y) + static_cast<size_t>(clipped.left) * DstBytes;
     if constexpr (SrcBytes == 4 && DstBytes == 4) {
-      if (!columns) {
-        if (useKey) {
-          kernels.key(out, in, count, key);
-        } else {
-          kernels.copy(out, in, count);
+      if (columns) {
+        if (sy != scratchRow) {
+#if TAVRINE_WIDE_VECTORS
+          if (UsableVectorWidth() >= VectorWidth::Wide) {
+            StretchRow32Avx2(scratch.data(), in, columns, count);
+          } else {
+            StretchRow32Scalar(scratch.data(), in, columns, count);
+          }
+#else
+          StretchRow32Scalar(scratch.data(), in, columns, count);
+#endif
+          scratchRow = sy;
         }
-        continue;
+        in = reinterpret_cast<const uint8_t*>(scratch.data());
       }
+      if (useKey) {
+        kernels.key(out, in, count, key);
+      } else {
+        kernels.copy(out, in, count);
+      }
+      continue;
     }
     if constexpr (SrcBytes == 3 && DstBytes == 3) {
       if (!columns && !useKey) {

@@ -57,42 +57,33 @@ inline void Store24(uint8_t* p, uint32_t v) {
   p[2] = static_cast<uint8_t>(v >> 16);
 }
 
-// A pixel's 24 colour bits at either depth. The top byte of a 32-bit pixel is never copied:
-// the destination always gets 0 there.
-template <int Bytes>
-inline uint32_t LoadColour(const uint8_t* p) {
-  if constexpr (Bytes == 4) {
-    return Load32(p) & COLOUR_BITS;
-  } else {
-    return Load24(p);
-  }
-}
-
-template <int Bytes>
-inline void StoreColour(uint8_t* p, uint32_t colour) {
-  if constexpr (Bytes == 4) {
-    Store32(p, colour);
-  } else {
-    Store24(p, colour);
-  }
-}
+// A pixel's colour is its 24 low bits at either depth. The top byte of a 32-bit pixel is never
+// copied: the destination always gets 0 there.
 
 // One destination row from a source row. `columns` holds the source column of every
-// destination pixel, or is null when the two are the same width (column i reads column i).
+// destination pixel when Stretched (otherwise column i reads column i); `readable` is how many
+// pixels the source row holds from `src` on.
 template <int SrcBytes, int DstBytes, bool Keyed, bool Stretched>
-void BlitRowGeneric(uint8_t* dst, const uint8_t* src, const int32_t* columns, int count, uint32_t key) {
+void BlitRowGeneric(uint8_t* dst, const uint8_t* src, const int32_t* columns, int count, int readable,
+                    uint32_t key) {
   for (int i = 0; i < count; ++i) {
     const int sx = Stretched ? columns[i] : i;
-    const uint32_t colour = LoadColour<SrcBytes>(src + static_cast<size_t>(sx) * SrcBytes);
-    uint8_t* out = dst + static_cast<size_t>(i) * DstBytes;
-    if constexpr (Keyed && DstBytes == 4) {
-      // Rewriting a keyed-out pixel with its own value keeps the loop free of branches.
-      const uint32_t under = Load32(out);
-      Store32(out, colour == key ? under : colour);
-      continue;
+    const uint8_t* in = src + static_cast<size_t>(sx) * SrcBytes;
+    // A 24-bit pixel followed by another in the same row is read as one 32-bit word.
+    uint32_t colour;
+    if constexpr (SrcBytes == 3) {
+      colour = sx + 1 < readable ? Load32(in) & COLOUR_BITS : Load24(in);
+    } else {
+      colour = Load32(in) & COLOUR_BITS;
     }
-    if (Keyed && colour == key) continue;
-    StoreColour<DstBytes>(out, colour);
+    uint8_t* out = dst + static_cast<size_t>(i) * DstBytes;
+    if constexpr (DstBytes == 4) {
+      // Rewriting a keyed-out pixel with its own value keeps the loop free of branches.
+      const uint32_t under = Keyed ? Load32(out) : 0;
+      Store32(out, Keyed && colour == key ? under : colour);
+    } else if (!Keyed || colour != key) {
+      Store24(out, colour);
+    }
   }
 }
 
@@ -250,14 +241,14 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
     }
     if (columns) {
       if (useKey) {
-        BlitRowGeneric<SrcBytes, DstBytes, true, true>(out, in, columns, count, key);
+        BlitRowGeneric<SrcBytes, DstBytes, true, true>(out, in, columns, count, source.width, key);
       } else {
-        BlitRowGeneric<SrcBytes, DstBytes, false, true>(out, in, columns, count, key);
+        BlitRowGeneric<SrcBytes, DstBytes, false, true>(out, in, columns, count, source.width, key);
       }
     } else if (useKey) {
-      BlitRowGeneric<SrcBytes, DstBytes, true, false>(out, in, columns, count, key);
+      BlitRowGeneric<SrcBytes, DstBytes, true, false>(out, in, columns, count, count, key);
     } else {
-      BlitRowGeneric<SrcBytes, DstBytes, false, false>(out, in, columns, count, key);
+      BlitRowGeneric<SrcBytes, DstBytes, false, false>(out, in, columns, count, count, key);
     }
   }
 }

@@ -103,17 +103,19 @@ TEST(SurfaceBlit, MatchesPixelByPixelReference) {
 TEST(SurfaceBlit, WholeSurfacesAndLongRows) {
   // Full-width rows exercise the wide copy loops and their leftover pixels (width not a
   // multiple of eight); blits with no rectangles cover both surfaces whole.
+  // Rows without padding put a row's last pixel at the very end of the buffer at 24 bits.
   for (const VectorWidth vectors : Widths())
+  for (const int bits : {32, 24})
   for (const int width : {320, 201, 97, 7}) {
     for (const bool keyed : {false, true}) {
       const WidthCap cap(vectors);
-      Surface src(width, 5, 32), got(width, 5, 32);
+      Surface src(width, 5, bits), got(width, 5, bits);
       Scribble(src, static_cast<uint32_t>(width), true);
       Scribble(got, static_cast<uint32_t>(width) + 1, false);
       Surface want = got;
       ReferenceBlit(want, PixelRect{0, 0, width, 5}, src, PixelRect{0, 0, width, 5}, keyed);
       EXPECT_TRUE(BlitSurface(got, nullptr, src, nullptr, keyed, 0xFF0000FF));
-      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain") << " at vector width "
+      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain") << " " << bits << " bits at vector width "
                                          << static_cast<int>(vectors);
     }
   }

@@ -40,21 +40,6 @@ WIDE_VECTORS void PairRunWide(uint64_t* out, const uint32_t* first, const uint32
   }
   for (; i < count; ++i) out[i] = first[i] | static_cast<uint64_t>(second[i]) << 32;
 }
-
-// 64-byte stores: the run is bound by its stores, half a megabyte of them per frame.
-WIDEST_VECTORS void PairRunWidest(uint64_t* out, const uint32_t* first, const uint32_t* second, int count) {
-  const __m512i lowOrder = _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23);
-  const __m512i highOrder = _mm512_setr_epi32(8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
-  int i = 0;
-  for (; i + 16 <= count; i += 16) {
-    const __m512i f = _mm512_loadu_si512(first + i);
-    const __m512i s = _mm512_loadu_si512(second + i);
-    _mm512_storeu_si512(out + i, _mm512_permutex2var_epi32(f, lowOrder, s));
-    _mm512_storeu_si512(out + i + 8, _mm512_permutex2var_epi32(f, highOrder, s));
-  }
-  for (; i < count; ++i) out[i] = first[i] | static_cast<uint64_t>(second[i]) << 32;
-}
-
 #endif
 
 }  // namespace
@@ -66,7 +51,7 @@ void PairTexels(const uint32_t* first, uint16_t firstShift, const uint32_t* seco
   const int secondWrap = secondShift ? PAIRS - secondShift : PAIRS;
   const int cuts[4] = {0, std::min(firstWrap, secondWrap), std::max(firstWrap, secondWrap), PAIRS};
 #if TAVRINE_WIDE_VECTORS
-  const VectorWidth width = UsableVectorWidth();
+  const bool wide = UsableVectorWidth() >= VectorWidth::Wide;
 #endif
   for (int r = 0; r < 3; ++r) {
     const int from = cuts[r], count = cuts[r + 1] - from;
@@ -75,11 +60,7 @@ void PairTexels(const uint32_t* first, uint16_t firstShift, const uint32_t* seco
     const uint32_t* f = first + ((from + firstShift) & 0xFFFF);
     const uint32_t* s = second + ((from + secondShift) & 0xFFFF);
 #if TAVRINE_WIDE_VECTORS
-    if (width == VectorWidth::Widest) {
-      PairRunWidest(out, f, s, count);
-      continue;
-    }
-    if (width == VectorWidth::Wide) {
+    if (wide) {
       PairRunWide(out, f, s, count);
       continue;
     }

@@ -1,12 +1,11 @@
 #include "platform/cpu_features.h"
 
-VectorWidth vectorWidthCap = VectorWidth::Widest;
+VectorWidth vectorWidthCap = VectorWidth::Wide;
 
 VectorWidth DetectedVectorWidth() {
   static const VectorWidth detected = [] {
 #if TAVRINE_WIDE_VECTORS
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return VectorWidth::Widest;
     if (__builtin_cpu_supports("avx2")) return VectorWidth::Wide;
 #endif
     return VectorWidth::Baseline;

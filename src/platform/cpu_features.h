@@ -1,7 +1,7 @@
 // cpu_features.h - how wide the pixel loops' vectors may be. The show is built for the
-// baseline processor; functions marked WIDE_VECTORS (256-bit) or WIDEST_VECTORS (512-bit) are
-// compiled for more and are only called when the processor running the show has it. Every
-// width gives the same pixels; tests cap the width to compare the narrower paths.
+// baseline processor; functions marked WIDE_VECTORS are compiled for 256-bit integer vectors
+// as well and are only called when the processor running the show has them. Both widths give
+// the same pixels; tests cap the width to compare the baseline paths.
 //
 //   #if TAVRINE_WIDE_VECTORS
 //   if (UsableVectorWidth() >= VectorWidth::Wide) { DrawWide(...); return; }
@@ -12,12 +12,11 @@
 #include <immintrin.h>
 #define TAVRINE_WIDE_VECTORS 1
 #define WIDE_VECTORS __attribute__((target("avx2")))
-#define WIDEST_VECTORS __attribute__((target("avx512f")))
 #else
 #define TAVRINE_WIDE_VECTORS 0
 #endif
 
-enum class VectorWidth { Baseline = 0, Wide = 1, Widest = 2 };
+enum class VectorWidth { Baseline = 0, Wide = 1 };
 
 // What the processor has, detected once.
 VectorWidth DetectedVectorWidth();

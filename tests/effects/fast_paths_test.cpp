@@ -16,14 +16,14 @@ namespace {
 // narrower paths are otherwise never taken on a wide machine.
 std::vector<VectorWidth> Widths() {
   std::vector<VectorWidth> widths;
-  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide, VectorWidth::Widest})
+  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide})
     if (w <= DetectedVectorWidth()) widths.push_back(w);
   return widths;
 }
 
 struct WidthCap {
   explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
-  ~WidthCap() { vectorWidthCap = VectorWidth::Widest; }
+  ~WidthCap() { vectorWidthCap = VectorWidth::Wide; }
 };
 
 uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }

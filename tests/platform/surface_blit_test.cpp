@@ -14,14 +14,14 @@ namespace {
 // on a wide machine.
 std::vector<VectorWidth> Widths() {
   std::vector<VectorWidth> widths;
-  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide, VectorWidth::Widest})
+  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide})
     if (w <= DetectedVectorWidth()) widths.push_back(w);
   return widths;
 }
 
 struct WidthCap {
   explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
-  ~WidthCap() { vectorWidthCap = VectorWidth::Widest; }
+  ~WidthCap() { vectorWidthCap = VectorWidth::Wide; }
 };
 
 uint32_t Mix(uint32_t seed) {

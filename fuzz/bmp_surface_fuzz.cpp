@@ -1,5 +1,5 @@
 // Fuzzes the BMP picture loader at both surface depths. It reads a path, so each input is
-// written to one temporary file first.
+// written to a file first.
 #include <unistd.h>
 
 #include <cstddef>
@@ -13,30 +13,37 @@
 
 namespace {
 
-// One file per process, removed when the fuzzer exits normally.
-class TempFile {
+// One file per process, unlinked as soon as it is made so that nothing is left behind
+// even when a crash ends the process; the loaders reach it through /proc/self/fd.
+class InputFile {
  public:
-  TempFile() {
+  InputFile() {
     char name[] = "/tmp/tavrine-bmp-fuzz-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    path = name;
+    fd_ = mkstemp(name);
+    if (fd_ < 0) std::abort();
+    unlink(name);
+    path_ = "/proc/self/fd/" + std::to_string(fd_);
   }
-  ~TempFile() { unlink(path.c_str()); }
-  std::string path;
+  // Replaces the file's contents with `data`; the path then reads exactly these bytes.
+  void Write(const uint8_t* data, size_t size) const {
+    if (ftruncate(fd_, 0) != 0) std::abort();
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t written = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+      if (written <= 0) std::abort();
+      done += static_cast<size_t>(written);
+    }
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
 };
 
-const std::string& TempPath() {
-  static const TempFile file;
-  return file.path;
-}
-
-bool WriteInput(const uint8_t* data, size_t size) {
-  FILE* file = std::fopen(TempPath().c_str(), "wb");
-  if (!file) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
+const InputFile& Input() {
+  static const InputFile file;
+  return file;
 }
 
 // Every pixel is read back, so rows the loader left short or unwritten are noticed.
@@ -50,10 +57,10 @@ uint32_t Checksum(const Surface& surface) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (!WriteInput(data, size)) std::abort();
+  Input().Write(data, size);
   volatile uint32_t sink = 0;
   for (int bits : {32, 24}) {
-    std::unique_ptr<Surface> surface(LoadBmpSurface(TempPath().c_str(), bits));
+    std::unique_ptr<Surface> surface(LoadBmpSurface(Input().Path().c_str(), bits));
     if (surface) sink = sink + Checksum(*surface);
   }
   (void)sink;

@@ -1,5 +1,5 @@
 // Fuzzes the music module loader: the sound library runs once with an output that wants no
-// frames, and each input is loaded (and freed) from a temporary file.
+// frames, and each input is loaded (and freed) from a file.
 #include <unistd.h>
 
 #include <cstddef>
@@ -18,23 +18,37 @@ NullAudioOutput silence;
 Platform platform;
 PlatformWindow window;
 
-// One file per process, removed when the fuzzer exits normally.
-class TempFile {
+// One file per process, unlinked as soon as it is made so that nothing is left behind
+// even when a crash ends the process; the loaders reach it through /proc/self/fd.
+class InputFile {
  public:
-  TempFile() {
+  InputFile() {
     char name[] = "/tmp/tavrine-module-fuzz-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) std::abort();
-    close(fd);
-    path = name;
+    fd_ = mkstemp(name);
+    if (fd_ < 0) std::abort();
+    unlink(name);
+    path_ = "/proc/self/fd/" + std::to_string(fd_);
   }
-  ~TempFile() { unlink(path.c_str()); }
-  std::string path;
+  // Replaces the file's contents with `data`; the path then reads exactly these bytes.
+  void Write(const uint8_t* data, size_t size) const {
+    if (ftruncate(fd_, 0) != 0) std::abort();
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t written = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+      if (written <= 0) std::abort();
+      done += static_cast<size_t>(written);
+    }
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
 };
 
-const std::string& TempPath() {
-  static const TempFile file;
-  return file.path;
+const InputFile& Input() {
+  static const InputFile file;
+  return file;
 }
 
 bool StartLibrary() {
@@ -50,12 +64,8 @@ bool StartLibrary() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool started = StartLibrary();
   if (!started) std::abort();
-  FILE* file = std::fopen(TempPath().c_str(), "wb");
-  if (!file) std::abort();
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  if (std::fclose(file) != 0 || !written) std::abort();
-
-  const MidasModule module = MIDASloadModule(TempPath().c_str());
+  Input().Write(data, size);
+  const MidasModule module = MIDASloadModule(Input().Path().c_str());
   if (module) {
     if (!MIDASfreeModule(module)) std::abort();
   } else {

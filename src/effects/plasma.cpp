@@ -38,6 +38,43 @@ WIDE_VECTORS static void BlendRowWide(uint32_t* out, const uint32_t* columnV, co
 }
 #endif
 
+#if TAVRINE_WIDE_VECTORS
+WIDE_VECTORS static inline __m256i HalveWide(__m256i q) {
+  return _mm256_and_si256(_mm256_srli_epi32(q, 1), _mm256_set1_epi32(0x7F7F7F));
+}
+
+// The texel pairs of four entries, one per 64-bit lane.
+WIDE_VECTORS static inline __m256i FourPairs(int e0, int e1, int e2, int e3) {
+  const auto pair = [](int entry) {
+    return reinterpret_cast<const double*>(TexelPairs + (PlasmaBuffer[entry] & 0xFFFF));
+  };
+  const __m128i low = _mm_castpd_si128(_mm_loadh_pd(_mm_load_sd(pair(e0)), pair(e1)));
+  const __m128i high = _mm_castpd_si128(_mm_loadh_pd(_mm_load_sd(pair(e2)), pair(e3)));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+}
+
+// The second pass eight pixels and their eight mirrors at a time, from TexelPairs.
+WIDE_VECTORS static void BlendPixelsWide() {
+  const __m256i forwardOrder = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+  const __m256i backOrder = _mm256_setr_epi32(7, 6, 3, 2, 5, 4, 1, 0);
+  for (int k = 0; k < SCREEN_PIXELS / 2; k += 8) {
+    const int m = SCREEN_PIXELS - 1 - k;
+    // 64-bit lane i: (Texture1, Texture2) at entry k + i, and at entry m - i.
+    const __m256i ownLow = FourPairs(k, k + 1, k + 2, k + 3), ownHigh = FourPairs(k + 4, k + 5, k + 6, k + 7);
+    const __m256i mirLow = FourPairs(m, m - 1, m - 2, m - 3), mirHigh = FourPairs(m - 4, m - 5, m - 6, m - 7);
+    // Swapping each mirror's two texels lines up, in lane i, pixel k + i's sum in the low
+    // half and pixel m - i's in the high half.
+    const __m256i sumLow = _mm256_add_epi32(HalveWide(ownLow), HalveWide(_mm256_shuffle_epi32(mirLow, _MM_SHUFFLE(2, 3, 0, 1))));
+    const __m256i sumHigh = _mm256_add_epi32(HalveWide(ownHigh), HalveWide(_mm256_shuffle_epi32(mirHigh, _MM_SHUFFLE(2, 3, 0, 1))));
+    const __m256 lowF = _mm256_castsi256_ps(sumLow), highF = _mm256_castsi256_ps(sumHigh);
+    const __m256i forward = _mm256_castps_si256(_mm256_shuffle_ps(lowF, highF, _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m256i back = _mm256_castps_si256(_mm256_shuffle_ps(lowF, highF, _MM_SHUFFLE(3, 1, 3, 1)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(FrameBuffer + k), _mm256_permutevar8x32_epi32(forward, forwardOrder));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(FrameBuffer + m - 7), _mm256_permutevar8x32_epi32(back, backOrder));
+  }
+}
+#endif
+
 void DrawPlasmaBlend(float t) {
   const int32_t n = PlasmaStep(t);
   // The column terms are the same on every row: compute them once per frame.
@@ -83,6 +120,13 @@ void DrawPlasmaBlend(float t) {
   int k = 0;
 #if defined(__SSE2__)
   PairTexels(Texture1, 0, Texture2, 0);
+#if TAVRINE_WIDE_VECTORS
+  static_assert((SCREEN_PIXELS / 2) % 8 == 0);
+  if (wide) {
+    BlendPixelsWide();
+    return;
+  }
+#endif
   const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
   const auto halve = [&](__m128i q) { return _mm_and_si128(_mm_srli_epi32(q, 1), halfMask); };
   for (; k < SCREEN_PIXELS / 2; k += 4) {

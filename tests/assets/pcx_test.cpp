@@ -30,7 +30,7 @@ std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes
   const std::string path = ::testing::TempDir() + name;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
   }
   return path;

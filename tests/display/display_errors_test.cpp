@@ -73,7 +73,7 @@ TEST(DisplayErrorText, QuotedRowsAndEdgeCases) {
 
   EXPECT_EQ(DisplayErrorText(Com(0x88760154u)), quoted.at(DDERR_NOZBUFFERHW));
   EXPECT_EQ(DisplayErrorText(Com(0x88760155u)), kUnknown);  // one above the z-buffer code
-  EXPECT_EQ(DisplayErrorText(Com(0x80004005u)), "There is an undefined error condition.");
+  EXPECT_STREQ(DisplayErrorText(Com(0x80004005u)), "There is an undefined error condition.");
   // Direct3D's own failures, other success codes and near misses of the masks are not rows.
   for (int32_t code : {Dd(700), Dd(701), Dd(1000), Com(0x887601F4u + 0x10000u), 1, 0x7FFFFFFF, -1,
                        static_cast<int32_t>(0x80000000u), Com(0x08760154u), Com(0x88770154u), Com(0x00000154u),

@@ -22,7 +22,7 @@ case "$seconds" in
 esac
 command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-14-dev)" >&2; exit 2; }
 
-export CCACHE_NOHASHDIR=1
+export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 

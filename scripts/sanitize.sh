@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-sanitize}"
 jobs="${JOBS:-2}"
 
-export CCACHE_NOHASHDIR=1
+export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 # Leaks count, and the first report of either sanitizer ends the process.
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   # used by the tests to check the generated files with independent readers and players
   python3 python3-pil python3-numpy imagemagick assimp-utils openmpt123 xmp sox
+  # the sanitizer build and the fuzz targets
+  clang libclang-rt-14-dev
   # capture to video, and watching the show without a screen
   ffmpeg xvfb xauth xdotool
 )

@@ -24,8 +24,12 @@ uint8_t LowByte(double value) { return static_cast<uint8_t>(static_cast<int32_t>
 
 // The subtraction table holds max(j - k, 0): a per-byte saturating subtraction, which SSE2 does
 // on sixteen bytes at once with the same results.
+//
+// RowGoesOn: the picture and frame rows continue past `count` (full-width rows), so a last
+// partial block may be read and written whole; its lanes past `count` get their own pixel
+// back (plus 0), which spares the per-pixel tail.
 #if TAVRINE_WIDE_VECTORS
-template <bool Add>
+template <bool Add, bool RowGoesOn>
 WIDE_VECTORS static int DarkenRunWide(uint32_t* destination, const uint32_t* source, int count, uint32_t k) {
   const __m256i amount = _mm256_set1_epi32(static_cast<int>(k * 0x010101u));
   const __m256i colour = _mm256_set1_epi32(0x00FFFFFF);
@@ -37,15 +41,30 @@ WIDE_VECTORS static int DarkenRunWide(uint32_t* destination, const uint32_t* sou
     if constexpr (Add) d = _mm256_add_epi32(_mm256_loadu_si256(out), d);
     _mm256_storeu_si256(out, d);
   }
+  if constexpr (RowGoesOn) {
+    if (i < count) {
+      const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+      const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
+      const __m256i d = _mm256_and_si256(_mm256_subs_epu8(p, amount), colour);
+      __m256i* out = reinterpret_cast<__m256i*>(destination + i);
+      const __m256i under = _mm256_loadu_si256(out);
+      if constexpr (Add) {
+        _mm256_storeu_si256(out, _mm256_add_epi32(under, _mm256_and_si256(d, inside)));
+      } else {
+        _mm256_storeu_si256(out, _mm256_blendv_epi8(under, d, inside));
+      }
+      i = count;
+    }
+  }
   return i;
 }
 #endif
 
-template <bool Add>
+template <bool Add, bool RowGoesOn = false>
 static void DarkenRun(uint32_t* destination, const uint32_t* source, int count, uint32_t k) {
   int i = 0;
 #if TAVRINE_WIDE_VECTORS
-  if (UsableVectorWidth() >= VectorWidth::Wide) i = DarkenRunWide<Add>(destination, source, count, k);
+  if (UsableVectorWidth() >= VectorWidth::Wide) i = DarkenRunWide<Add, RowGoesOn>(destination, source, count, k);
 #endif
 #if defined(__SSE2__)
   const __m128i amount = _mm_set1_epi32(static_cast<int>(k * 0x010101u));
@@ -88,7 +107,7 @@ void FadeBildePicture(float t) {
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
     const uint32_t* source = Bilde + y * SCREEN_WIDTH;
     uint32_t* row = FrameBuffer + y * SCREEN_WIDTH;
-    AddDarkenedPixels(row, source, 215, amount);
+    DarkenRun<true, true>(row, source, 215, amount);
   }
   UploadFrameBuffer(&displayContext, FrameBuffer);
   // The credits that follow rely on a black frame.
@@ -115,13 +134,13 @@ void CrossFadePixelPictures(float t) {
       DarkenPixels(row + 145, second + 145, SCREEN_WIDTH - 145, amount);
       continue;
     }
-    DarkenPixels(row, first, 165, b);
+    DarkenRun<false, true>(row, first, 165, b);
     if (b == 0) {
       std::memset(row + 165, 0, (SCREEN_WIDTH - 165) * sizeof(uint32_t));
       continue;
     }
     // The two amounts add up to 255, so the overlap (columns 145..164) never carries.
-    AddDarkenedPixels(row + 145, second + 145, 20, amount);
+    DarkenRun<true, true>(row + 145, second + 145, 20, amount);
     DarkenPixels(row + 165, second + 165, SCREEN_WIDTH - 165, amount);
   }
 }

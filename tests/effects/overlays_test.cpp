@@ -42,14 +42,17 @@ TEST(PictureOverlays, NameStripSwaysAndChangesName) {
 class OverlaysOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
+    ForgetPictures();  // whatever an earlier test loaded is not this test's
     displayContext.backBuffer = &back;
     displayContext.backBufferBits = 32;
     FillSurface(back, nullptr, 0x00123456);
   }
   void TearDown() override {
     displayContext.backBuffer = nullptr;
-    LadySurface = nullptr;
-    ANewSurface = nullptr;
+    ForgetPictures();
+  }
+  static void ForgetPictures() {
+    LadySurface = ANewSurface = ANew2Surface = TorusSurface = FaceSurface = DiscoSurface = nullptr;
     TrandleSurface = GarrithSurface = QuibelSurface = VorskSurface = nullptr;
   }
   Surface back{320, 240, 32};

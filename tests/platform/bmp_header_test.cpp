@@ -21,11 +21,11 @@ std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
 
 // A 2 x 2 24-bit picture: 54-byte header, rows of 8 bytes (6 and 2 of padding), bottom up.
 std::vector<uint8_t> SmallBmp() {
-  std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
-                            1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  const uint8_t rows[16] = {0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
-  b.insert(b.end(), rows, rows + 16);
-  return b;
+  return {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
+          1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+          // bottom row: blue, red; top row: red, white (blue, green, red per pixel, 2 pad bytes)
+          0xFF, 0, 0, 0, 0, 0xFF, 0, 0,
+          0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
 }
 
 TEST(BmpLoading, ClaimedSizesMustBeBelievable) {

@@ -143,8 +143,9 @@ TEST_F(DisplaySetUp, EveryStepStopsAtItsFirstFailure) {
     const size_t tried = other.display.calls.size();
     ReleaseDisplay(&ctx);
     EXPECT_EQ(other.display.liveObjects, 0) << "step " << static_cast<int>(step);
-    if (step == DisplayStep::SetRenderState)
+    if (step == DisplayStep::SetRenderState) {
       EXPECT_EQ(std::count(other.display.calls.begin(), other.display.calls.begin() + static_cast<long>(tried), "SetRenderState"), 8);
+    }
   }
 }
 

@@ -229,8 +229,11 @@ TEST(ScenePack, LightsCamerasAndMaterialsSuitTheShow) {
     for (const TdsLight& l : s.lights) {
       spot = spot || l.spot;
       // Without a range and a multiplier a point light gives nothing in the show.
-      if (!l.spot) EXPECT_TRUE(l.outerRange > 0 && l.multiplier > 0) << l.name;
-      if (l.spot) EXPECT_LT(l.hotspot, l.falloff) << l.name;
+      if (!l.spot) {
+        EXPECT_TRUE(l.outerRange > 0 && l.multiplier > 0) << l.name;
+      } else {
+        EXPECT_LT(l.hotspot, l.falloff) << l.name;
+      }
     }
     std::set<std::string> materials;
     for (const TdsMaterial& m : s.materials) {
@@ -307,7 +310,9 @@ TEST(SceneGeometry, FacesPointOutAndShowClockwiseToTheCamera) {
   }
   for (int n = 1; n <= kSceneCount; ++n) {
     for (const TdsMesh& mesh : BuildScene(n).meshes) {
-      if (mesh.name != "Floor") EXPECT_GT(SignedVolume(mesh), 0) << "Scene" << n << " " << mesh.name;
+      if (mesh.name != "Floor") {
+        EXPECT_GT(SignedVolume(mesh), 0) << "Scene" << n << " " << mesh.name;
+      }
     }
   }
   // After the show's axis swap and face reversal, a face whose normal (B - A) x (C - A)

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_support.h"
 #include "assets/tds_reader.h"
 #include "content/content.h"
 #include "demo/load_assets.h"
@@ -61,12 +62,6 @@ class InFolder {
   fs::path previous_;
 };
 
-// Thread CPU time: the machine is shared, and wall time would count other people's work.
-double CpuNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
 
 class DiscardingPresenter : public Presenter {
  public:
@@ -128,24 +123,6 @@ SceneRig& Rig() {
   return rig;
 }
 
-double PlainCopyNanoseconds() {
-  static const double measured = [] {
-    static uint32_t from[320 * 240], to[320 * 240];
-    double best = 1e30;
-    for (int batch = 0; batch < 20; ++batch) {
-      const double start = CpuNanoseconds();
-      for (int i = 0; i < 200; ++i) {
-        uint32_t* target = to;
-        benchmark::DoNotOptimize(target);
-        std::memcpy(target, from, sizeof to);
-        benchmark::ClobberMemory();
-      }
-      best = std::min(best, (CpuNanoseconds() - start) / 200);
-    }
-    return best;
-  }();
-  return measured;
-}
 
 void BM_AnimatedScene(benchmark::State& state) {
   SceneRig& rig = Rig();
@@ -172,7 +149,7 @@ void BM_AnimatedScene(benchmark::State& state) {
   const double perFrame = (CpuNanoseconds() - start) / static_cast<double>(frame ? frame : 1);
   displayContext.device = previous;
   state.counters["us"] = perFrame / 1000.0;
-  state.counters["x_copy"] = perFrame / PlainCopyNanoseconds();
+  state.counters["x_copy"] = perFrame / CopyNanoseconds();
 }
 BENCHMARK(BM_AnimatedScene)->DenseRange(1, 7)->Unit(benchmark::kMicrosecond);
 

@@ -7,43 +7,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "bench_support.h"
 #include "display/display.h"
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 
 namespace {
 
-constexpr size_t FRAME_BYTES = 320 * 240 * 4;
-alignas(64) uint32_t copySource[320 * 240];
-alignas(64) uint32_t copyTarget[320 * 240];
 
-void CopyFrame() {
-  uint32_t* target = copyTarget;
-  benchmark::DoNotOptimize(target);
-  std::memcpy(target, copySource, FRAME_BYTES);
-  benchmark::ClobberMemory();
-}
-
-// Thread CPU time: the machine is shared, and wall time would count other people's work.
-double CpuNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-
-// The best of several batches, so a busy machine inflates the ratio as little as possible.
-double CopyNanoseconds() {
-  static const double measured = [] {
-    double best = 1e30;
-    for (int batch = 0; batch < 20; ++batch) {
-      const double start = CpuNanoseconds();
-      for (int i = 0; i < 200; ++i) CopyFrame();
-      best = std::min(best, (CpuNanoseconds() - start) / 200);
-    }
-    return best;
-  }();
-  return measured;
-}
 
 void FillPattern(uint32_t* pixels, int count, uint32_t salt) {
   for (int i = 0; i < count; ++i) pixels[i] = (static_cast<uint32_t>(i) * 2654435761u + salt) & 0xFFFFFFu;
@@ -95,7 +66,6 @@ void RunEffect(benchmark::State& state, void (*effect)(float), float t) {
 }
 
 void BM_FrameCopy(benchmark::State& state) {
-  std::fill(std::begin(copySource), std::end(copySource), 0x00123456u);
   for (auto _ : state) CopyFrame();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * FRAME_BYTES);
   state.counters["us"] = CopyNanoseconds() / 1000.0;

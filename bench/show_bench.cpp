@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "content/content.h"
 #include "demo/demo.h"
 #include "demo/load_assets.h"
@@ -30,37 +31,7 @@
 
 namespace {
 
-constexpr size_t FRAME_PIXELS = 320 * 240;
-alignas(64) uint32_t copySource[FRAME_PIXELS];
-alignas(64) uint32_t copyTarget[FRAME_PIXELS];
 
-void CopyFrame() {
-  uint32_t* target = copyTarget;
-  benchmark::DoNotOptimize(target);
-  std::memcpy(target, copySource, sizeof copyTarget);
-  benchmark::ClobberMemory();
-}
-
-// Thread CPU time: the machine is shared, and wall time would count other people's work.
-double CpuNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-
-// The best of several batches, so a busy machine inflates the ratio as little as possible.
-double CopyNanoseconds() {
-  static const double measured = [] {
-    double best = 1e30;
-    for (int batch = 0; batch < 20; ++batch) {
-      const double start = CpuNanoseconds();
-      for (int i = 0; i < 200; ++i) CopyFrame();
-      best = std::min(best, (CpuNanoseconds() - start) / 200);
-    }
-    return best;
-  }();
-  return measured;
-}
 
 // The content pack in a temporary folder, removed when the run ends.
 class ContentFolder {
@@ -157,9 +128,8 @@ void ReleaseLoadedShow() {
 }
 
 void BM_ShowFrameCopy(benchmark::State& state) {
-  std::fill(std::begin(copySource), std::end(copySource), 0x00123456u);
   for (auto _ : state) CopyFrame();
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(sizeof copyTarget));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(FRAME_BYTES));
   state.counters["ns"] = CopyNanoseconds();
 }
 BENCHMARK(BM_ShowFrameCopy);

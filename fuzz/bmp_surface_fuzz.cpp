@@ -9,42 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "input_file.h"
 #include "platform/surface.h"
 
 namespace {
 
-// One file per process, unlinked as soon as it is made so that nothing is left behind
-// even when a crash ends the process; the loaders reach it through /proc/self/fd.
-class InputFile {
- public:
-  InputFile() {
-    char name[] = "/tmp/tavrine-bmp-fuzz-XXXXXX";
-    fd_ = mkstemp(name);
-    if (fd_ < 0) std::abort();
-    unlink(name);
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
-  }
-  // Replaces the file's contents with `data`; the path then reads exactly these bytes.
-  void Write(const uint8_t* data, size_t size) const {
-    if (ftruncate(fd_, 0) != 0) std::abort();
-    size_t done = 0;
-    while (done < size) {
-      const ssize_t written = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
-      if (written <= 0) std::abort();
-      done += static_cast<size_t>(written);
-    }
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-};
-
-const InputFile& Input() {
-  static const InputFile file;
-  return file;
-}
+const InputFile& Input() { return InputFile::Get(); }
 
 // Every pixel is read back, so rows the loader left short or unwritten are noticed.
 uint32_t Checksum(const Surface& surface) {

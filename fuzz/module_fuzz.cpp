@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "input_file.h"
 #include "platform/audio_outputs.h"
 #include "platform/sound.h"
 #include "platform/system.h"
@@ -18,38 +19,7 @@ NullAudioOutput silence;
 Platform platform;
 PlatformWindow window;
 
-// One file per process, unlinked as soon as it is made so that nothing is left behind
-// even when a crash ends the process; the loaders reach it through /proc/self/fd.
-class InputFile {
- public:
-  InputFile() {
-    char name[] = "/tmp/tavrine-module-fuzz-XXXXXX";
-    fd_ = mkstemp(name);
-    if (fd_ < 0) std::abort();
-    unlink(name);
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
-  }
-  // Replaces the file's contents with `data`; the path then reads exactly these bytes.
-  void Write(const uint8_t* data, size_t size) const {
-    if (ftruncate(fd_, 0) != 0) std::abort();
-    size_t done = 0;
-    while (done < size) {
-      const ssize_t written = pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
-      if (written <= 0) std::abort();
-      done += static_cast<size_t>(written);
-    }
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-};
-
-const InputFile& Input() {
-  static const InputFile file;
-  return file;
-}
+const InputFile& Input() { return InputFile::Get(); }
 
 bool StartLibrary() {
   platform.audio = &silence;

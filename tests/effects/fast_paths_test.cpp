@@ -9,22 +9,10 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "platform/cpu_features.h"
+#include "support/vector_widths.h"
 
 namespace {
 
-// Every vector width this processor runs; each test repeats at all of them, since the
-// narrower paths are otherwise never taken on a wide machine.
-std::vector<VectorWidth> Widths() {
-  std::vector<VectorWidth> widths;
-  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide})
-    if (w <= DetectedVectorWidth()) widths.push_back(w);
-  return widths;
-}
-
-struct WidthCap {
-  explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
-  ~WidthCap() { vectorWidthCap = VectorWidth::Wide; }
-};
 
 uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
 uint32_t S(int32_t k) { return static_cast<uint8_t>(SineTable[k & 1023]); }

@@ -6,23 +6,11 @@
 #include <vector>
 
 #include "platform/cpu_features.h"
+#include "support/vector_widths.h"
 #include "platform/surface.h"
 
 namespace {
 
-// Every vector width this processor runs: the narrower row loops are otherwise never taken
-// on a wide machine.
-std::vector<VectorWidth> Widths() {
-  std::vector<VectorWidth> widths;
-  for (const VectorWidth w : {VectorWidth::Baseline, VectorWidth::Wide})
-    if (w <= DetectedVectorWidth()) widths.push_back(w);
-  return widths;
-}
-
-struct WidthCap {
-  explicit WidthCap(VectorWidth width) { vectorWidthCap = width; }
-  ~WidthCap() { vectorWidthCap = VectorWidth::Wide; }
-};
 
 uint32_t Mix(uint32_t seed) {
   seed ^= seed >> 16;

@@ -14,7 +14,9 @@ void Span(double a, double b, int limit, int* lo, int* hi) {
   *hi = std::min(limit, static_cast<int>(std::floor(b)) + 1);
 }
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
+}  // namespace
+
+uint32_t LatticeHash(uint32_t x, uint32_t y, uint32_t seed) {
   uint32_t h = x * 0x8DA6B343u ^ y * 0xD8163841u ^ seed * 0xCB1AB31Fu;
   h ^= h >> 15;
   h *= 0x2C1B3C6Du;
@@ -23,7 +25,6 @@ uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
   h ^= h >> 15;
   return h;
 }
-}  // namespace
 
 Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 Rgb Scale(Rgb a, double k) { return {a.r * k, a.g * k, a.b * k}; }
@@ -99,7 +100,7 @@ double TileNoise(double x, double y, int period, uint32_t seed) {
     return static_cast<uint32_t>(i < 0 ? i + period : i);
   };
   const uint32_t x0 = wrap(fx), y0 = wrap(fy), x1 = (x0 + 1) % period, y1 = (y0 + 1) % period;
-  auto v = [seed](uint32_t a, uint32_t b) { return (Hash(a, b, seed) >> 8) / 16777215.0; };
+  auto v = [seed](uint32_t a, uint32_t b) { return (LatticeHash(a, b, seed) >> 8) / 16777215.0; };
   const double sx = tx * tx * (3 - 2 * tx), sy = ty * ty * (3 - 2 * ty);
   const double top = v(x0, y0) + (v(x1, y0) - v(x0, y0)) * sx;
   const double bottom = v(x0, y1) + (v(x1, y1) - v(x0, y1)) * sx;

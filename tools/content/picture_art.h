@@ -26,6 +26,9 @@ Rgb Add(Rgb a, Rgb b);
 Rgb Hex(uint32_t rgb);
 Rgb Hsv(double hue, double saturation, double value);  // hue in turns, wraps
 
+// A well-mixed hash of a lattice point and a seed: the source of every noise and random pick.
+uint32_t LatticeHash(uint32_t x, uint32_t y, uint32_t seed);
+
 double ArtSin(double x);
 double ArtCos(double x);
 double ArtAtan2(double y, double x);

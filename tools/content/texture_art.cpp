@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "content/picture_art.h"
+
 const ReflectionTones kChromeTones = {0x10246A, 0xD8ECFF, 0x5A4A3C, 0x1A1410};
 const ReflectionTones kGoldTones = {0x7A4A14, 0xFFF6C8, 0xB07A2C, 0x3A2208};
 
@@ -10,20 +12,10 @@ namespace {
 
 constexpr float kTau = 6.28318530718f;
 
-uint32_t Hash(uint32_t x, uint32_t y, uint32_t seed) {
-  uint32_t h = x * 0x8DA6B343u ^ y * 0xD8163841u ^ seed * 0xCB1AB31Fu;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  h *= 0x297A2D39u;
-  h ^= h >> 15;
-  return h;
-}
-
 float Lattice(int x, int y, int period, uint32_t seed) {
   const uint32_t px = static_cast<uint32_t>(((x % period) + period) % period);
   const uint32_t py = static_cast<uint32_t>(((y % period) + period) % period);
-  return static_cast<float>(Hash(px, py, seed) >> 8) * (1.0f / 16777216.0f);
+  return static_cast<float>(LatticeHash(px, py, seed) >> 8) * (1.0f / 16777216.0f);
 }
 
 float Smooth(float t) { return t * t * (3.0f - 2.0f * t); }
@@ -152,7 +144,7 @@ IndexedImage MakeTiles(int size) {
         out.indices.At(x, y) = 240 + static_cast<uint32_t>(grain * 15.0f);
         continue;
       }
-      const int glaze = static_cast<int>(Hash(tx, ty, 3) % 4);
+      const int glaze = static_cast<int>(LatticeHash(tx, ty, 3) % 4);
       // Raised glaze: light from the top left, dark lower right rim.
       const float fx = (lx - grout) / float(tile - grout), fy = (ly - grout) / float(tile - grout);
       float shade = 0.62f + 0.2f * (TileNoise(x, y, size, 4, 3, 17 + glaze) - 0.5f);
@@ -255,9 +247,9 @@ Image MakeCircuit(int size) {
     for (int x = 0; x < size; ++x) {
       const int cx = x / grid, cy = y / grid, lx = x % grid, ly = y % grid;
       const int cells = size / grid;
-      const bool east = (Hash(cx, cy, 61) & 3) == 0, south = (Hash(cx, cy, 67) & 3) == 0;
-      const bool west = (Hash((cx + cells - 1) % cells, cy, 61) & 3) == 0;
-      const bool north = (Hash(cx, (cy + cells - 1) % cells, 67) & 3) == 0;
+      const bool east = (LatticeHash(cx, cy, 61) & 3) == 0, south = (LatticeHash(cx, cy, 67) & 3) == 0;
+      const bool west = (LatticeHash((cx + cells - 1) % cells, cy, 61) & 3) == 0;
+      const bool north = (LatticeHash(cx, (cy + cells - 1) % cells, 67) & 3) == 0;
       const bool midX = lx >= 3 && lx <= 4, midY = ly >= 3 && ly <= 4;
       const float board = 0.85f + 0.3f * TileNoise(x, y, size, 16, 2, 63);
       uint32_t c = Scale(0x0C3A1E, board);

@@ -13,16 +13,16 @@
 #include <filesystem>
 #include <string>
 
-#include "bench_support.h"
 #include "assets/tds_reader.h"
+#include "bench_support.h"
 #include "content/content.h"
 #include "demo/load_assets.h"
 #include "display/display.h"
 #include "platform/audio_outputs.h"
 #include "platform/display_driver.h"
 #include "platform/offline_platform.h"
-#include "platform/software_device.h"
 #include "platform/surface.h"
+#include "raster/software_device.h"
 #include "scene3d/animation.h"
 #include "scene3d/scenes.h"
 
@@ -100,20 +100,18 @@ struct SceneRig {
   Surface target{320, 240, 32};
   DepthBuffer depth{320, 240};
   SoftwareDevice device{&target, &depth};
-  DisplayContext context{};
   bool loaded = false;
 
   SceneRig() {
     if (!Pack().error().empty()) return;
     InFolder in(Pack().path());
-    context.device = &device;
     Scene* scenes[] = {&Scene1, &Scene2, &Scene3, &Scene4, &Scene5, &Scene6, &Scene7, &Scene3Rest};
     const char* files[] = {"Scenes\\Scene1.3ds", "Scenes\\Scene2.3ds", "Scenes\\Scene3.3ds", "Scenes\\Scene4.3ds",
                            "Scenes\\Scene5.3ds", "Scenes\\Scene6.3ds", "Scenes\\Scene7.3ds", "Scenes\\Scene3.3ds"};
     loaded = true;
     for (int i = 0; i < 8; ++i) {
       FreeScene(scenes[i]);
-      loaded &= Load3dsScene(files[i], scenes[i], &context) == 0;
+      loaded &= Load3dsScene(files[i], scenes[i], &device) == 0;
     }
   }
 };

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/software_device.h"
+#include "base/maths.h"
 #include "platform/surface.h"
-#include "scene3d/maths.h"
+#include "raster/software_device.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <cstring>
 
 #include "assets/scene.h"
+#include "base/maths.h"
 #include "display/display.h"
-#include "platform/device3d.h"
 #include "platform/rng.h"
+#include "raster/device3d.h"
 #include "scene3d/lighting.h"
-#include "scene3d/maths.h"
 #include "scene3d/renderer.h"
 #include "scene3d/starfield.h"
 

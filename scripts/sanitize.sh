@@ -15,7 +15,7 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 echo "== configure $build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZE=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
 
 echo "== build"
 cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests

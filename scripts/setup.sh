@@ -32,5 +32,5 @@ fi
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 build_type="${BUILD_TYPE:-RelWithDebInfo}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" -DBUILD_TESTING=ON >/dev/null
 cmake --build build -j"$(nproc)"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "assets/pcx.h"
-#include "platform/file.h"
+#include "base/file.h"
 #include "png_writer.h"
 
 // Larger than any sensible picture; a corrupt header must not make us allocate gigabytes.

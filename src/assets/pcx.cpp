@@ -2,14 +2,13 @@
 
 #include <vector>
 
-#include "platform/file.h"
-
-static uint32_t ReadU16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8; }
+#include "base/bytes.h"
+#include "base/file.h"
 
 bool ReadPcxSize(const uint8_t* data, size_t size, uint32_t* width, uint32_t* height) {
   if (!data || size < PCX_HEADER_SIZE) return false;
-  *width = ReadU16(data + 8) - ReadU16(data + 4) + 1;
-  *height = ReadU16(data + 10) - ReadU16(data + 6) + 1;
+  *width = ReadLe16(data + 8) - ReadLe16(data + 4) + 1;
+  *height = ReadLe16(data + 10) - ReadLe16(data + 6) + 1;
   return true;
 }
 
@@ -57,7 +56,7 @@ PcxResult DecodePcxPicture(const uint8_t* data, size_t size, uint32_t* destinati
 
   // Writers pad odd widths to an even bytes-per-line; the pad values are skipped. A smaller
   // field is taken as the width.
-  const uint32_t bytesPerLine = ReadU16(data + 66);
+  const uint32_t bytesPerLine = ReadLe16(data + 66);
   const uint32_t lineLength = bytesPerLine > width ? bytesPerLine : width;
 
   const uint64_t rowsThatFit = destination ? capacityPixels / width : 0;

@@ -9,7 +9,7 @@
 #pragma once
 #include <cstdint>
 
-#include "scene3d/maths.h"
+#include "base/maths.h"
 
 class Device3D;
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "assets/texture_loader.h"
-#include "display/display.h"
-#include "platform/file.h"
+#include "base/bytes.h"
+#include "base/file.h"
 
 namespace {
 
@@ -17,19 +17,8 @@ constexpr float BYTE_TO_LEVEL = 0.003921569f;
 constexpr double CONE_DEGREES_TO_HALF_RADIANS = 0.008726;
 constexpr double DEGREES_TO_RADIANS = 0.017453;
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-float F32(const uint8_t* p) {
-  const uint32_t bits = U32(p);
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 // The file's (x, y, z) in the show's axes.
-Vector3 Swapped(const uint8_t* p) { return SetVector(F32(p), F32(p + 8), F32(p + 4)); }
+Vector3 Swapped(const uint8_t* p) { return SetVector(ReadLeFloat(p), ReadLeFloat(p + 8), ReadLeFloat(p + 4)); }
 
 // Appends one zeroed record to a malloc'd array; null when memory runs out.
 template <class T>
@@ -50,8 +39,8 @@ class Walk {
   void Run() {
     size_t pos = 0;
     while (end_ - pos >= 6) {
-      const uint16_t id = U16(data_ + pos);
-      const uint32_t length = U32(data_ + pos + 2);
+      const uint16_t id = ReadLe16(data_ + pos);
+      const uint32_t length = ReadLe32(data_ + pos + 2);
       if (length < 6 || length > end_ - pos) return;  // would not advance, or runs past the end
       pos = Step(id, pos, length);
     }
@@ -84,7 +73,7 @@ class Walk {
       case 0x4110: {  // vertex list
         SceneObject* object = CurrentObject();
         if (!object || !fits(8)) return skip;
-        const uint32_t n = U16(c + 6);
+        const uint32_t n = ReadLe16(c + 6);
         if (!fits(8 + 12 * size_t{n})) return skip;
         auto* vertices = static_cast<SceneVertex*>(std::calloc(n ? n : 1, sizeof(SceneVertex)));
         auto* work = static_cast<WorkVertex*>(std::calloc(n ? n : 1, sizeof(WorkVertex)));
@@ -109,13 +98,13 @@ class Walk {
       case 0x4120: {  // face list, then its material groups
         SceneObject* object = CurrentObject();
         if (!object || !fits(8)) return skip;
-        const uint32_t n = U16(c + 6);
+        const uint32_t n = ReadLe16(c + 6);
         if (!fits(8 + 8 * size_t{n})) return skip;
         auto* faces = static_cast<SceneFace*>(std::calloc(n ? n : 1, sizeof(SceneFace)));
         if (!faces) return skip;
         for (uint32_t i = 0; i < n; ++i) {
           const uint8_t* f = c + 8 + 8 * size_t{i};
-          faces[i] = SceneFace{{U16(f + 4), U16(f + 2), U16(f)}};
+          faces[i] = SceneFace{{ReadLe16(f + 4), ReadLe16(f + 2), ReadLe16(f)}};
         }
         std::free(object->faces);
         object->faces = faces;
@@ -135,8 +124,8 @@ class Walk {
         SceneObject* object = CurrentObject();
         if (!object || !fits(8 + 8 * size_t{object->vertexCount})) return skip;
         for (uint32_t i = 0; i < object->vertexCount; ++i) {
-          object->vertices[i].u = F32(c + 8 + 8 * size_t{i});
-          object->vertices[i].v = -F32(c + 12 + 8 * size_t{i});
+          object->vertices[i].u = ReadLeFloat(c + 8 + 8 * size_t{i});
+          object->vertices[i].v = -ReadLeFloat(c + 12 + 8 * size_t{i});
         }
         return pos + 8 + 8 * size_t{object->vertexCount};
       }
@@ -157,7 +146,7 @@ class Walk {
       case 0x0010: {  // float colour
         SceneLight* light = CurrentLight();
         if (!light || !fits(18)) return skip;
-        light->color = SceneColor{F32(c + 6), F32(c + 10), F32(c + 14)};
+        light->color = SceneColor{ReadLeFloat(c + 6), ReadLeFloat(c + 10), ReadLeFloat(c + 14)};
         return pos + 18;
       }
       case 0x0011: {  // 24-bit colour
@@ -177,21 +166,21 @@ class Walk {
         // A target on the light itself gives no direction rather than a division by zero.
         light->direction = distance > 0.0f ? DivideVector(toward, distance) : SetVector(0.0f, 0.0f, 0.0f);
         light->falloff = 1.0f;
-        light->theta = static_cast<float>(F32(c + 18) * CONE_DEGREES_TO_HALF_RADIANS);
-        light->phi = static_cast<float>(F32(c + 22) * CONE_DEGREES_TO_HALF_RADIANS);
+        light->theta = static_cast<float>(ReadLeFloat(c + 18) * CONE_DEGREES_TO_HALF_RADIANS);
+        light->phi = static_cast<float>(ReadLeFloat(c + 22) * CONE_DEGREES_TO_HALF_RADIANS);
         return pos + 26;
       }
       case 0x465A: {  // outer range
         SceneLight* light = CurrentLight();
         if (!light || !fits(10)) return skip;
-        light->range = F32(c + 6);
+        light->range = ReadLeFloat(c + 6);
         return pos + 10;
       }
       case 0x465B: {  // multiplier
         SceneLight* light = CurrentLight();
         if (!light || !fits(10)) return skip;
         light->attenuation0 = 0.0f;
-        light->attenuation1 = F32(c + 6);
+        light->attenuation1 = ReadLeFloat(c + 6);
         light->attenuation2 = 0.0f;
         return pos + 10;
       }
@@ -200,8 +189,8 @@ class Walk {
         std::memcpy(scene_->cameraName, currentName_, SCENE_NAME_SIZE);
         scene_->cameraEye = Swapped(c + 6);
         scene_->cameraTarget = Swapped(c + 18);
-        scene_->cameraRoll = F32(c + 30);
-        scene_->cameraFov = static_cast<float>(2400.0f / F32(c + 34) * DEGREES_TO_RADIANS);
+        scene_->cameraRoll = ReadLeFloat(c + 30);
+        scene_->cameraFov = static_cast<float>(2400.0f / ReadLeFloat(c + 34) * DEGREES_TO_RADIANS);
         return pos + 38;
       }
       case 0xAFFF: {  // material entry
@@ -243,12 +232,12 @@ class Walk {
   // 0..1) for the float kinds; anything else leaves the colour as it is.
   static void ReadMaterialColor(const uint8_t* c, size_t length, SceneColor* color) {
     if (length < 12) return;
-    const uint16_t kind = U16(c + 6);
+    const uint16_t kind = ReadLe16(c + 6);
     if ((kind == 0x0011 || kind == 0x0012) && length >= 15) {
       *color = SceneColor{c[12] * BYTE_TO_LEVEL, c[13] * BYTE_TO_LEVEL, c[14] * BYTE_TO_LEVEL};
     } else if ((kind == 0x0010 || kind == 0x0013) && length >= 24) {
       auto level = [](float v) { return std::isnan(v) ? 0.0f : v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; };
-      *color = SceneColor{level(F32(c + 12)), level(F32(c + 16)), level(F32(c + 20))};
+      *color = SceneColor{level(ReadLeFloat(c + 12)), level(ReadLeFloat(c + 16)), level(ReadLeFloat(c + 20))};
     }
   }
 
@@ -350,9 +339,9 @@ void Read3dsScene(const uint8_t* bytes, size_t length, Scene* scene, Device3D* d
   }
 }
 
-int Load3dsScene(const char* fileName, Scene* scene, DisplayContext* display) {
+int Load3dsScene(const char* fileName, Scene* scene, Device3D* device) {
   std::vector<uint8_t> bytes;
   if (!ReadShowFile(fileName, bytes)) return 1;
-  Read3dsScene(bytes.data(), bytes.size(), scene, display ? display->device : nullptr);
+  Read3dsScene(bytes.data(), bytes.size(), scene, device);
   return 0;
 }

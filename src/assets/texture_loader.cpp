@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/device3d.h"
-#include "platform/file.h"
+#include "base/file.h"
 #include "platform/surface.h"
+#include "raster/device3d.h"
 
 const TexturePixelFormat SoftwareTextureFormats[5] = {
     {PIXEL_FORMAT_PALETTEINDEXED8, 8, 0, 0, 0, 0},

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/screen.h"
 #include "demo/demo.h"
 #include "demo/load_assets.h"
 #include "demo/timeline.h"
@@ -68,7 +69,7 @@ int WinMain(Platform* instance, void*, const char*, int showCommand) {
   if (result) return DisplayFailure(instance, result);
   SystemServices* system = instance->system;
   system->ShowCursor(false);
-  displayContext.clearRect = DisplayRect{0, 0, 320, 240};
+  displayContext.clearRect = DisplayRect{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
 
   LoadAssets();
   InitStarfield();

@@ -32,7 +32,8 @@ void ShowLoadProgress(unsigned percentage) {
     DrawText(&dc, 10, 10, "Loading...", 10);
     DrawText(&dc, 10, 46, text, length);
     DeleteTextFont(font);
-    FillRectWhite(&dc, PixelRect{310, 240 - LoadProgressBarHeight(percentage), 320, 240});
+    FillRectWhite(&dc, PixelRect{SCREEN_WIDTH - 10, SCREEN_HEIGHT - LoadProgressBarHeight(percentage), SCREEN_WIDTH,
+                                   SCREEN_HEIGHT});
     ReleaseTextContext(&dc);
   }
   PresentFrame(&displayContext);
@@ -120,7 +121,7 @@ void LoadAssets() {
   for (const SceneStep& step : kScenes) {
     // A scene loaded before (a second run in the same process) gives its memory back first.
     FreeScene(step.scene);
-    Load3dsScene(step.file, step.scene, &displayContext);
+    Load3dsScene(step.file, step.scene, displayContext.device);
     if (step.scene == &Scene3Rest) TrimRestScene(Scene3Rest);
     ShowLoadProgress(step.shown);
   }

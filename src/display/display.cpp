@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "base/screen.h"
 #include "platform/display_results.h"
+#include "raster/software_device.h"
 
 DisplayContext displayContext;
 
@@ -28,9 +30,10 @@ int32_t InitDisplay(Platform* instance, int showCommand, DisplayContext* context
   int32_t r;
 
   if ((r = driver->CreateDirectDraw(&context->directDraw))) return r;
-  if ((r = driver->SetCooperativeLevel(context->directDraw, context->window, 0x13))) return r;
-  if (driver->SetDisplayMode(context->directDraw, 320, 240, 32) != DD_OK)
-    if ((r = driver->SetDisplayMode(context->directDraw, 320, 240, 24))) return r;
+  const uint32_t level = COOPERATIVE_FULLSCREEN | COOPERATIVE_ALLOWREBOOT | COOPERATIVE_EXCLUSIVE;
+  if ((r = driver->SetCooperativeLevel(context->directDraw, context->window, level))) return r;
+  if (driver->SetDisplayMode(context->directDraw, SCREEN_WIDTH, SCREEN_HEIGHT, 32) != DD_OK)
+    if ((r = driver->SetDisplayMode(context->directDraw, SCREEN_WIDTH, SCREEN_HEIGHT, 24))) return r;
   if (with3D && (r = driver->QueryDirect3D(context->directDraw, &context->direct3D))) return r;
   if ((r = driver->CreatePrimarySurface(context->directDraw, with3D, 1, &context->primarySurface))) return r;
   if ((r = driver->GetBackBuffer(context->primarySurface, &context->backBuffer))) return r;
@@ -40,18 +43,21 @@ int32_t InitDisplay(Platform* instance, int showCommand, DisplayContext* context
   context->backBufferBits = bits;
   if (!with3D) return DD_OK;
 
-  r = driver->CreateZBuffer(context->directDraw, 320, 240, 16, true, &context->zBuffer);
-  if (r == DDERR_NOZBUFFERHW) r = driver->CreateZBuffer(context->directDraw, 320, 240, 16, false, &context->zBuffer);
+  r = driver->CreateZBuffer(context->directDraw, SCREEN_WIDTH, SCREEN_HEIGHT, 16, true, &context->zBuffer);
+  if (r == DDERR_NOZBUFFERHW) r = driver->CreateZBuffer(context->directDraw, SCREEN_WIDTH, SCREEN_HEIGHT, 16, false, &context->zBuffer);
   if (r) return r;
   if ((r = driver->AttachZBuffer(context->backBuffer, context->zBuffer))) return r;
 
-  if (driver->CreateDevice(context->direct3D, DeviceKind::Hardware, context->backBuffer, &context->device) != DD_OK &&
-      driver->CreateDevice(context->direct3D, DeviceKind::Rgb, context->backBuffer, &context->device) != DD_OK)
-    if ((r = driver->CreateDevice(context->direct3D, DeviceKind::Ramp, context->backBuffer, &context->device))) return r;
+  // Whatever kind the driver grants, the device is the software rasterizer.
+  const auto device = [&](DeviceKind kind) {
+    return driver->CreateDevice(context->direct3D, kind, context->backBuffer, MakeSoftwareDevice, &context->device);
+  };
+  if (device(DeviceKind::Hardware) != DD_OK && device(DeviceKind::Rgb) != DD_OK)
+    if ((r = device(DeviceKind::Ramp))) return r;
 
   if ((r = driver->CreateViewport(context->direct3D, &context->viewport))) return r;
   if ((r = driver->AddViewport(context->device, context->viewport))) return r;
-  const ViewportDesc viewport = {0, 0, 320, 240, -1.0f, 0.75f, 2.0f, 1.5f, 0.0f, 1.0f};
+  const ViewportDesc viewport = {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, -1.0f, 0.75f, 2.0f, 1.5f, 0.0f, 1.0f};
   if ((r = driver->SetViewport(context->viewport, viewport))) return r;
   if ((r = driver->SetCurrentViewport(context->device, context->viewport))) return r;
   if ((r = driver->CreateMaterial(context->direct3D, &context->backgroundMaterial))) return r;
@@ -60,13 +66,13 @@ int32_t InitDisplay(Platform* instance, int showCommand, DisplayContext* context
   if ((r = driver->GetMaterialHandle(context->backgroundMaterial, context->device, &handle))) return r;
   if ((r = driver->SetBackground(context->viewport, handle))) return r;
 
-  // Values as the era's device took them: TRUE, LINEAR (2), TRUE, TRUE, LESSEQUAL (4), TRUE,
-  // BOTHSRCALPHA (12), CULL_CCW (3), TRUE, TRUE, TRUE, GOURAUD (2).
   static const struct { RenderState state; uint32_t value; } kRenderStates[12] = {
-      {RenderState::DitherEnable, 1},       {RenderState::TextureMin, 2},   {RenderState::ZEnable, 1},
-      {RenderState::ZWriteEnable, 1},       {RenderState::ZFunc, 4},        {RenderState::AlphaBlendEnable, 1},
-      {RenderState::SrcBlend, 12},          {RenderState::CullMode, 3},     {RenderState::TexturePerspective, 1},
-      {RenderState::WrapU, 1},              {RenderState::WrapV, 1},        {RenderState::ShadeMode, 2},
+      {RenderState::DitherEnable, RENDER_TRUE},       {RenderState::TextureMin, FILTER_LINEAR},
+      {RenderState::ZEnable, RENDER_TRUE},            {RenderState::ZWriteEnable, RENDER_TRUE},
+      {RenderState::ZFunc, COMPARE_LESSEQUAL},        {RenderState::AlphaBlendEnable, RENDER_TRUE},
+      {RenderState::SrcBlend, BLEND_BOTHSRCALPHA},    {RenderState::CullMode, CULL_CCW},
+      {RenderState::TexturePerspective, RENDER_TRUE}, {RenderState::WrapU, RENDER_TRUE},
+      {RenderState::WrapV, RENDER_TRUE},              {RenderState::ShadeMode, SHADE_GOURAUD},
   };
   for (const auto& s : kRenderStates)
     if ((r = driver->SetRenderState(context->device, s.state, s.value))) return r;

@@ -12,10 +12,10 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/device3d.h"
 #include "platform/display_driver.h"
 #include "platform/surface.h"
 #include "platform/system.h"
+#include "raster/device3d.h"
 
 constexpr uint32_t DISPLAY_DIRECTDRAW = 1;
 constexpr uint32_t DISPLAY_DIRECT3D = 2;

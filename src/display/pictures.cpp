@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include "base/file.h"
+#include "base/screen.h"
 #include "platform/display_results.h"
-#include "platform/file.h"
 
 constexpr int32_t E_FAIL = static_cast<int32_t>(0x80004005u);
 
@@ -12,20 +13,20 @@ void UploadFrameBuffer(DisplayContext* context, const uint32_t* pixels) {
   if (!back || !pixels) return;
   SurfaceLock lock;
   if (!LockSurface(*back, lock)) return;
-  // The back buffer is at least 320 x 240; a smaller one would be written past its end.
-  if (back->width >= 320 && back->height >= 240) {
+  // The back buffer is at least the screen's size; a smaller one would be written past its end.
+  if (back->width >= SCREEN_WIDTH && back->height >= SCREEN_HEIGHT) {
     if (context->backBufferBits == 32 && back->bitsPerPixel == 32) {
-      if (lock.pitch == 320 * 4) {
-        std::memcpy(lock.pixels, pixels, 320 * 240 * 4);
+      if (lock.pitch == SCREEN_WIDTH * 4) {
+        std::memcpy(lock.pixels, pixels, SCREEN_PIXELS * 4);
       } else {
-        for (int y = 0; y < 240; ++y)
-          std::memcpy(lock.pixels + static_cast<size_t>(y) * lock.pitch, pixels + y * 320, 320 * 4);
+        for (int y = 0; y < SCREEN_HEIGHT; ++y)
+          std::memcpy(lock.pixels + static_cast<size_t>(y) * lock.pitch, pixels + y * SCREEN_WIDTH, SCREEN_WIDTH * 4);
       }
     } else if (context->backBufferBits == 24 && back->bitsPerPixel == 24) {
-      for (int y = 0; y < 240; ++y) {
+      for (int y = 0; y < SCREEN_HEIGHT; ++y) {
         uint8_t* out = lock.pixels + static_cast<size_t>(y) * lock.pitch;
-        const uint32_t* in = pixels + y * 320;
-        for (int x = 0; x < 320; ++x, out += 3) {
+        const uint32_t* in = pixels + y * SCREEN_WIDTH;
+        for (int x = 0; x < SCREEN_WIDTH; ++x, out += 3) {
           const uint32_t p = in[x];
           out[0] = static_cast<uint8_t>(p);
           out[1] = static_cast<uint8_t>(p >> 8);

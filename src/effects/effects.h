@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 
+#include "base/screen.h"
 #include "display/pictures.h"
 
 // Rows of pixels darkened by one amount k, exactly as DarkenPixel(p, k) pixel by pixel
@@ -52,7 +53,7 @@ PixelRect NameStripRect(float t);
 int NameStripChoice(float t);
 
 // Tunnels.
-extern uint16_t SwirlTable[240][106];
+extern uint16_t SwirlTable[SCREEN_HEIGHT][106];
 void DrawPerspectiveTunnel(float t);
 void DrawSwirlTunnel(float t);
 
@@ -60,7 +61,7 @@ void DrawSwirlTunnel(float t);
 uint16_t PerspectiveTunnelOffset(float t);
 
 // Plasma.
-extern uint32_t PlasmaBuffer[320 * 240];
+extern uint32_t PlasmaBuffer[SCREEN_PIXELS];
 void DrawPlasmaBlend(float t);
 void DrawPlasmaShade(float t);
 

@@ -41,18 +41,18 @@ int NameStripChoice(float t) {
   return -1;
 }
 
-void BlitLadyOverlay(float) { Keyed(PixelRect{119, 0, 320, 240}, LadySurface); }
+void BlitLadyOverlay(float) { Keyed(PixelRect{119, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, LadySurface); }
 
 void ShowPixel5Picture(float) { UploadFrameBuffer(&displayContext, Pixel5); }
 
 void BlitTorusOverlay(float) {
-  const PixelRect source{0, 0, 320, 240};
-  Keyed(PixelRect{0, 0, 320, 240}, TorusSurface, &source);
+  const PixelRect source{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
+  Keyed(PixelRect{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, TorusSurface, &source);
 }
 
 void BlitFaceOverlay(float t) { Keyed(FaceOverlayRect(t), FaceSurface); }
 
-void BlitDiscoOverlay(float) { Keyed(PixelRect{0, 190, 320, 233}, DiscoSurface); }
+void BlitDiscoOverlay(float) { Keyed(PixelRect{0, 190, SCREEN_WIDTH, 233}, DiscoSurface); }
 
 void BlitNameStrip(float t) {
   const ImageSurface strips[] = {TrandleSurface, GarrithSurface, QuibelSurface, VorskSurface};
@@ -66,6 +66,6 @@ void ShowPixel1Picture(float) { UploadFrameBuffer(&displayContext, Pixel1); }
 void BlitBackdrop(float) { Plain(nullptr, ANew2Surface); }
 
 void BlitSidePanel(float) {
-  const PixelRect panel{0, 0, 108, 240};
+  const PixelRect panel{0, 0, 108, SCREEN_HEIGHT};
   Plain(&panel, ANewSurface);
 }

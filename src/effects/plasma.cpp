@@ -10,7 +10,7 @@
 #include "effects/texel_pairs.h"
 #include "platform/cpu_features.h"
 
-uint32_t PlasmaBuffer[320 * 240];
+uint32_t PlasmaBuffer[SCREEN_PIXELS];
 
 namespace {
 

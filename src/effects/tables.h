@@ -7,9 +7,7 @@
 #pragma once
 #include <cstdint>
 
-constexpr int SCREEN_WIDTH = 320;
-constexpr int SCREEN_HEIGHT = 240;
-constexpr int SCREEN_PIXELS = SCREEN_WIDTH * SCREEN_HEIGHT;
+#include "base/screen.h"
 
 extern int32_t SineTable[1024];            // trunc(sin(i * 2pi / 1024) * 50)
 extern uint8_t SubtractTable[256 * 256];   // [j * 256 + k] = max(j - k, 0)

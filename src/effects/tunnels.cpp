@@ -13,7 +13,7 @@
 #include "effects/texel_pairs.h"
 #include "platform/cpu_features.h"
 
-uint16_t SwirlTable[240][106];
+uint16_t SwirlTable[SCREEN_HEIGHT][106];
 
 namespace {
 

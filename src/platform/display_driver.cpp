@@ -4,23 +4,17 @@
 #include <cstring>
 
 #include "platform/display_results.h"
-#include "platform/software_device.h"
 
 namespace {
 // What DirectDraw and Direct3D were: here only markers of a set-up step done.
-class DirectDrawObject : public DisplayObject {};
-class Direct3DObject : public DisplayObject {};
-
-const char* ObjectName(DisplayObject* object) {
-  if (dynamic_cast<Material*>(object)) return "Material";
-  if (dynamic_cast<Viewport*>(object)) return "Viewport";
-  if (dynamic_cast<Device3D*>(object)) return "Device";
-  if (dynamic_cast<DepthBuffer*>(object)) return "ZBuffer";
-  if (dynamic_cast<Surface*>(object)) return "Surface";
-  if (dynamic_cast<Direct3DObject*>(object)) return "Direct3D";
-  if (dynamic_cast<DirectDrawObject*>(object)) return "DirectDraw";
-  return "Object";
-}
+class DirectDrawObject : public DisplayObject {
+ public:
+  const char* ObjectKind() const override { return "DirectDraw"; }
+};
+class Direct3DObject : public DisplayObject {
+ public:
+  const char* ObjectKind() const override { return "Direct3D"; }
+};
 }  // namespace
 
 MemoryDisplayDriver::MemoryDisplayDriver(Presenter* p) : presenter(p) {}
@@ -95,12 +89,15 @@ int32_t MemoryDisplayDriver::AttachZBuffer(Surface*, DepthBuffer* zBuffer) {
   return DD_OK;
 }
 
-int32_t MemoryDisplayDriver::CreateDevice(DisplayObject*, DeviceKind kind, Surface* backBuffer, Device3D** device) {
+int32_t MemoryDisplayDriver::CreateDevice(DisplayObject*, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
+                                          Device3D** device) {
   int32_t r = kind == DeviceKind::Hardware ? Try(DisplayStep::CreateHardwareDevice, "CreateHardwareDevice")
               : kind == DeviceKind::Rgb    ? Try(DisplayStep::CreateRgbDevice, "CreateRgbDevice")
                                            : Try(DisplayStep::CreateRampDevice, "CreateRampDevice");
   if (r) return r;
-  *device = Made(new SoftwareDevice(backBuffer, attachedDepth_));
+  Device3D* made = make ? make(backBuffer, attachedDepth_) : nullptr;
+  if (!made) return DDERR_OUTOFMEMORY;
+  *device = Made(made);
   return DD_OK;
 }
 
@@ -176,10 +173,11 @@ void MemoryDisplayDriver::ClearViewport(Viewport* viewport, const PixelRect& rec
       auto level = [](float c) { return static_cast<uint32_t>(c < 0 ? 0 : c > 1 ? 255 : c * 255.0f); };
       color = level(m->red) << 16 | level(m->green) << 8 | level(m->blue);
     }
-  auto* device = dynamic_cast<SoftwareDevice*>(viewport->device);
-  if (target && device && device->target) FillSurface(*device->target, &rect, color);
-  if (depth && device && device->depth) {
-    DepthBuffer& z = *device->depth;
+  // The device of the viewport draws into the back buffer and the depth buffer attached to it.
+  if (!viewport->device) return;
+  if (target && back_) FillSurface(*back_, &rect, color);
+  if (depth && attachedDepth_) {
+    DepthBuffer& z = *attachedDepth_;
     for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, z.height); ++y)
       for (int x = std::max(rect.left, 0); x < std::min(rect.right, z.width); ++x)
         z.depth[static_cast<size_t>(y) * z.width + x] = 1.0f;
@@ -188,7 +186,7 @@ void MemoryDisplayDriver::ClearViewport(Viewport* viewport, const PixelRect& rec
 
 void MemoryDisplayDriver::Release(DisplayObject* object) {
   if (!object) return;
-  calls.push_back(std::string("Release:") + ObjectName(object));
+  calls.push_back(std::string("Release:") + object->ObjectKind());
   if (object == primary_) primary_ = nullptr;
   if (object == back_) back_ = nullptr;
   if (object == attachedDepth_) attachedDepth_ = nullptr;

@@ -7,17 +7,24 @@
 // Presenter. With no refusals it is the offline driver of the tool and the tests; refusals
 // make any step fail with any result code, so every recovery and failure path can be
 // tested. The live SDL driver (sdl_platform.h) derives from it and checks the real display.
+//
+// The 3D device itself is the rasterizer's (raster/device3d.h), a layer above this one: the
+// driver decides whether a device of a kind can be had, makes it with the DeviceMaker its
+// caller names, hands it out and releases it, and never looks inside it.
 #pragma once
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "platform/device3d.h"
 #include "platform/display_object.h"
 #include "platform/surface.h"
 
 struct PlatformWindow;
+class Device3D;
+
+// Makes a 3D device drawing into `target` with `depth` (either may be null).
+using DeviceMaker = Device3D* (*)(Surface* target, DepthBuffer* depth);
 
 enum class DeviceKind { Hardware, Rgb, Ramp };
 
@@ -63,6 +70,19 @@ enum class RenderState {
   ShadeMode,
 };
 
+// The values the display gives those states, by the names the era's headers gave them.
+constexpr uint32_t RENDER_TRUE = 1;
+constexpr uint32_t FILTER_LINEAR = 2;
+constexpr uint32_t COMPARE_LESSEQUAL = 4;
+constexpr uint32_t BLEND_BOTHSRCALPHA = 12;  // source x alpha + destination x (1 - alpha)
+constexpr uint32_t CULL_CCW = 3;
+constexpr uint32_t SHADE_GOURAUD = 2;
+
+// Cooperative-level flags: the whole screen, exclusively, Ctrl+Alt+Del still allowed.
+constexpr uint32_t COOPERATIVE_FULLSCREEN = 0x01;
+constexpr uint32_t COOPERATIVE_ALLOWREBOOT = 0x02;
+constexpr uint32_t COOPERATIVE_EXCLUSIVE = 0x10;
+
 struct ViewportDesc {
   uint32_t x, y, width, height;
   float clipX, clipY, clipWidth, clipHeight, minZ, maxZ;
@@ -70,6 +90,7 @@ struct ViewportDesc {
 
 class Viewport : public DisplayObject {
  public:
+  const char* ObjectKind() const override { return "Viewport"; }
   ViewportDesc desc{};
   Device3D* device = nullptr;
   uint32_t background = 0;  // material handle
@@ -77,6 +98,7 @@ class Viewport : public DisplayObject {
 
 class Material : public DisplayObject {
  public:
+  const char* ObjectKind() const override { return "Material"; }
   float red = 0, green = 0, blue = 0;
   uint32_t handle = 0;
 };
@@ -100,7 +122,8 @@ class DisplayDriver {
   virtual int32_t GetPixelFormatBits(Surface* primary, uint32_t* bits) = 0;
   virtual int32_t CreateZBuffer(DisplayObject* directDraw, int width, int height, int depthBits, bool videoMemory, DepthBuffer** zBuffer) = 0;
   virtual int32_t AttachZBuffer(Surface* backBuffer, DepthBuffer* zBuffer) = 0;
-  virtual int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, Device3D** device) = 0;
+  virtual int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
+                               Device3D** device) = 0;
   virtual int32_t CreateViewport(DisplayObject* direct3D, Viewport** viewport) = 0;
   virtual int32_t AddViewport(Device3D* device, Viewport* viewport) = 0;
   virtual int32_t SetViewport(Viewport* viewport, const ViewportDesc& desc) = 0;
@@ -145,7 +168,8 @@ class MemoryDisplayDriver : public DisplayDriver {
   int32_t GetPixelFormatBits(Surface* primary, uint32_t* bits) override;
   int32_t CreateZBuffer(DisplayObject* directDraw, int width, int height, int depthBits, bool videoMemory, DepthBuffer** zBuffer) override;
   int32_t AttachZBuffer(Surface* backBuffer, DepthBuffer* zBuffer) override;
-  int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, Device3D** device) override;
+  int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
+                       Device3D** device) override;
   int32_t CreateViewport(DisplayObject* direct3D, Viewport** viewport) override;
   int32_t AddViewport(Device3D* device, Viewport* viewport) override;
   int32_t SetViewport(Viewport* viewport, const ViewportDesc& desc) override;

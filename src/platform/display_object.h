@@ -6,4 +6,6 @@
 class DisplayObject {
  public:
   virtual ~DisplayObject() = default;
+  // What the object is, for the driver's record of the calls made ("Release:Viewport").
+  virtual const char* ObjectKind() const { return "Object"; }
 };

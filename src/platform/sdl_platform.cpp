@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/screen.h"
 #include "platform/audio_outputs.h"
 #include "platform/display_results.h"
 
@@ -145,8 +146,9 @@ bool SdlPresenter::Open(SDL_Window* window) {
   if (!renderer_) renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) return false;
   // The logical size keeps 4:3 and puts black bars where the screen is wider or taller.
-  SDL_RenderSetLogicalSize(renderer_, 320, 240);
-  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, 320, 240);
+  SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH,
+                               SCREEN_HEIGHT);
   if (!texture_) {
     SDL_DestroyRenderer(renderer_);
     renderer_ = nullptr;
@@ -157,14 +159,14 @@ bool SdlPresenter::Open(SDL_Window* window) {
 }
 
 void SdlPresenter::Present(const Surface& back) {
-  if (!texture_ || back.width != 320 || back.height != 240) return;
+  if (!texture_ || back.width != SCREEN_WIDTH || back.height != SCREEN_HEIGHT) return;
   if (back.bitsPerPixel == 32) {
     SDL_UpdateTexture(texture_, nullptr, back.pixels.data(), back.pitch);
   } else {
-    if (!converted_) converted_.reset(new uint32_t[320 * 240]);
-    for (int y = 0; y < 240; ++y)
-      for (int x = 0; x < 320; ++x) converted_[y * 320 + x] = back.GetPixel(x, y);
-    SDL_UpdateTexture(texture_, nullptr, converted_.get(), 320 * 4);
+    if (!converted_) converted_.reset(new uint32_t[SCREEN_PIXELS]);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+      for (int x = 0; x < SCREEN_WIDTH; ++x) converted_[y * SCREEN_WIDTH + x] = back.GetPixel(x, y);
+    SDL_UpdateTexture(texture_, nullptr, converted_.get(), SCREEN_WIDTH * 4);
   }
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -210,13 +212,14 @@ int32_t SdlDisplayDriver::SetDisplayMode(DisplayObject* directDraw, int width, i
   return MemoryDisplayDriver::SetDisplayMode(directDraw, width, height, bits);
 }
 
-int32_t SdlDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, Device3D** device) {
+int32_t SdlDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
+                                       Device3D** device) {
   // There is no 3D hardware behind this driver: the software rasterizer is the RGB device.
   if (kind == DeviceKind::Hardware) {
     calls.emplace_back("CreateHardwareDevice");
     return DDERR_NO3D;
   }
-  return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, device);
+  return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, make, device);
 }
 
 SdlPlatform::SdlPlatform() : display(&system), audio(new SdlAudioOutput) {

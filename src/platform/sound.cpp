@@ -11,8 +11,8 @@
 #include <sstream>
 #include <vector>
 
+#include "base/file.h"
 #include "platform/audio_outputs.h"
-#include "platform/file.h"
 #include "platform/system.h"
 
 namespace {

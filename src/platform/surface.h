@@ -23,6 +23,7 @@ struct PixelRect {
 class Surface : public DisplayObject {
  public:
   Surface(int width, int height, int bitsPerPixel, int pitch = 0);
+  const char* ObjectKind() const override { return "Surface"; }
 
   int width;
   int height;
@@ -79,6 +80,15 @@ void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color);
 // (empty or invalid rectangles).
 bool BlitSurface(Surface& destination, const PixelRect* destRect, const Surface& source,
                  const PixelRect* sourceRect, bool useKey, uint32_t key);
+
+// 32-bit float depth, 0 (near) .. 1 (far); cleared to 1. The 3D device tests and writes it.
+class DepthBuffer : public DisplayObject {
+ public:
+  DepthBuffer(int w, int h) : width(w), height(h), depth(static_cast<size_t>(w) * h, 1.0f) {}
+  const char* ObjectKind() const override { return "ZBuffer"; }
+  int width, height;
+  std::vector<float> depth;
+};
 
 // Reads a BMP file (1, 4, 8, 24 or 32 bits) into a new surface of the given depth;
 // null when the file is missing or unreadable.

@@ -2,7 +2,7 @@
 // values into its Scene as a pure function of t (nothing carries over between frames) and
 // draws it with RenderScene on the display's 3D device.
 #pragma once
-#include "scene3d/maths.h"
+#include "base/maths.h"
 
 void AnimateScene1(float t);
 void AnimateScene2(float t);

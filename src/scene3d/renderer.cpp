@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/device3d.h"
+#include "base/maths.h"
+#include "raster/device3d.h"
 #include "scene3d/lighting.h"
-#include "scene3d/maths.h"
 
 namespace {
 

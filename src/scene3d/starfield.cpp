@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/maths.h"
 #include "display/display.h"
-#include "platform/device3d.h"
 #include "platform/rng.h"
-#include "scene3d/maths.h"
+#include "raster/device3d.h"
 
 Star Starfield[STAR_COUNT];
 

@@ -1,4 +1,5 @@
 #include "assets/pcx.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,7 @@ PcxResult Decode(const std::vector<uint8_t>& file, std::vector<uint32_t>& out) {
 }
 
 std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = ScratchDir() + name;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);

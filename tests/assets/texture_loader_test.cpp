@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "content/bmp_writer.h"
-#include "platform/device3d.h"
+#include "raster/device3d.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "display/pictures.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -151,7 +152,7 @@ TEST_F(BlitTest, StretchedPartialAndClippedBlits) {
 }
 
 TEST(PictureSurfaces, LoadBmpFilesInTheDisplayFormat) {
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = ScratchDir();
   Image picture(3, 2);
   picture.pixels = {0x0000FF, 0x123456, 0xFFFFFF, 0x000000, 0x808080, 0xABCDEF};
   std::string error;

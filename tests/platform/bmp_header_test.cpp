@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "platform/surface.h"
+#include "support/scratch.h"
 
 namespace {
 
 std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = ScratchDir() + name;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f) {
     std::fwrite(bytes.data(), 1, bytes.size(), f);

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/cpu_features.h"
-#include "support/vector_widths.h"
 #include "platform/surface.h"
+#include "support/vector_widths.h"
 
 namespace {
 

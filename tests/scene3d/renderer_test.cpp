@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/device3d.h"
-#include "scene3d/maths.h"
+#include "base/maths.h"
+#include "raster/device3d.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/maths.h"
 #include "display/display.h"
-#include "platform/device3d.h"
 #include "platform/rng.h"
-#include "scene3d/maths.h"
+#include "raster/device3d.h"
 
 namespace {
 

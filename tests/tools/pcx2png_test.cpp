@@ -1,4 +1,5 @@
 #include "pcx2png.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -25,14 +26,14 @@ int RunTool(std::vector<std::string> args) {
 }
 
 int Python(const std::string& script) {
-  const std::string path = ::testing::TempDir() + "pcx2png_check.py";
+  const std::string path = ScratchDir() + "pcx2png_check.py";
   std::ofstream(path) << script;
   return std::system((std::string(PYTHON) + " " + path).c_str());
 }
 
 TEST(Pcx2Png, MatchesPillowForOddAndEvenWidths) {
   if (!HavePillow()) GTEST_SKIP() << "no /usr/bin/python3 with Pillow";
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = ScratchDir();
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{{37, 23}, {40, 20}, {321, 3}}) {
     const std::string pcx = dir + "pillow_" + std::to_string(w) + ".pcx";
     const std::string png = dir + "pillow_" + std::to_string(w) + ".png";
@@ -65,7 +66,7 @@ TEST(Pcx2Png, MatchesPillowForOddAndEvenWidths) {
 TEST(Pcx2Png, NarrowOddWidthMatchesImageMagick) {
   if (!HavePillow() || std::system("command -v convert >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "needs Pillow and ImageMagick";
-  const std::string pcx = ::testing::TempDir() + "narrow_3.pcx", png = ::testing::TempDir() + "narrow_3.png";
+  const std::string pcx = ScratchDir() + "narrow_3.pcx", png = ScratchDir() + "narrow_3.png";
   ASSERT_EQ(Python("from PIL import Image\n"
                    "im = Image.new('RGB', (3, 2))\n"
                    "im.putdata([(10, 20, 30), (0, 0, 255), (200, 201, 202), (1, 2, 3), (250, 0, 7), (9, 9, 9)])\n"
@@ -81,7 +82,7 @@ TEST(Pcx2Png, NarrowOddWidthMatchesImageMagick) {
 }
 
 TEST(Pcx2Png, ReportsBadInputAndUsage) {
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = ScratchDir();
   EXPECT_EQ(RunTool({"pcx2png"}), 2);
   EXPECT_EQ(RunTool({"pcx2png", "a.pcx"}), 2);
   EXPECT_EQ(RunTool({"pcx2png", dir + "no_such.pcx", dir + "out.png"}), 1);

@@ -1,4 +1,4 @@
-#include "platform/file.h"
+#include "base/file.h"
 
 std::string ShowFilePath(const char* showName) {
   std::string path = showName ? showName : "";

@@ -1,4 +1,4 @@
-// raster_setup.h - triangle set-up: culling, edge order, interpolant gradients, filter.
+// setup.h - triangle set-up: culling, edge order, interpolant gradients, filter.
 //
 //   RasterTriangle tri;
 //   if (RasterSetupTriangle(a, b, c, texture, tri)) RasterDrawTriangle(tri, target, texture);
@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/raster_vertex.h"
+#include "raster/vertex.h"
 
 // A registered texture: 0x00RRGGBB texels, rows without padding.
 struct RasterTexture {

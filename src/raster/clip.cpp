@@ -1,4 +1,4 @@
-#include "platform/raster_clip.h"
+#include "raster/clip.h"
 
 #include <cmath>
 

@@ -1,14 +1,14 @@
-#include "platform/software_device.h"
+#include "raster/software_device.h"
 
 #include <cmath>
 #include <memory>
 #include <vector>
 
-#include "platform/raster_clip.h"
-#include "platform/raster_setup.h"
-#include "platform/raster_spans.h"
-#include "platform/raster_vertex.h"
 #include "platform/surface.h"
+#include "raster/clip.h"
+#include "raster/setup.h"
+#include "raster/spans.h"
+#include "raster/vertex.h"
 
 namespace {
 
@@ -53,6 +53,8 @@ SoftwareDevice::SoftwareDevice(Surface* t, DepthBuffer* d) : target(t), depth(d)
 }
 
 SoftwareDevice::~SoftwareDevice() = default;
+
+Device3D* MakeSoftwareDevice(Surface* target, DepthBuffer* depth) { return new SoftwareDevice(target, depth); }
 
 void SoftwareDevice::SetTransform(TransformState which, const float matrix[16]) {
   if (!matrix) return;

@@ -1,4 +1,4 @@
-// raster_spans.h - the last stage: walking a set-up triangle's edges and filling spans,
+// spans.h - the last stage: walking a set-up triangle's edges and filling spans,
 // and single points.
 //
 //   RasterTarget target;  if (RasterMakeTarget(surface, depth, target)) ...
@@ -12,7 +12,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/raster_setup.h"
+#include "raster/setup.h"
 
 class Surface;
 class DepthBuffer;

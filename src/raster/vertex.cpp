@@ -1,9 +1,9 @@
-#include "platform/raster_vertex.h"
+#include "raster/vertex.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/raster_clip.h"
+#include "raster/clip.h"
 
 void RasterMultiplyMatrices(const float first[16], const float second[16], float result[16]) {
   for (int i = 0; i < 4; ++i)

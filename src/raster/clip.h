@@ -1,4 +1,4 @@
-// raster_clip.h - clipping in homogeneous space.
+// clip.h - clipping in homogeneous space.
 //
 //   uint32_t codes = RasterOutcode(v);                       // per vertex
 //   if (a & b & c) -> wholly outside one plane: nothing to draw
@@ -11,7 +11,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/raster_vertex.h"
+#include "raster/vertex.h"
 
 constexpr float kRasterGuardBand = 4.0f;  // in clip-volume half-widths
 

@@ -1,4 +1,4 @@
-#include "scene3d/maths.h"
+#include "base/maths.h"
 
 #include <gtest/gtest.h>
 

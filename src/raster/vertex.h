@@ -1,8 +1,8 @@
-// raster_vertex.h - the first stages of the software rasterizer: transform and projection.
+// vertex.h - the first stages of the software rasterizer: transform and projection.
 //
 //   RasterMultiplyMatrices(view, projection, viewProjection);   // once per SetTransform
 //   ClipVertex c = RasterTransformVertex(viewProjection, litVertex);
-//   ... clip (raster_clip.h) ...
+//   ... clip (clip.h) ...
 //   ScreenVertex s;  RasterProjectVertex(c, RasterViewport{320, 240}, s);
 //
 // Clip space is Direct3D's: a vertex is visible when 0 <= z <= w and x, y lie inside the
@@ -10,7 +10,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/device3d.h"
+#include "raster/device3d.h"
 
 // Attributes carried through clipping, linear in homogeneous space.
 enum RasterAttribute {

@@ -1,4 +1,4 @@
-#include "platform/software_device.h"
+#include "raster/software_device.h"
 
 #include <gtest/gtest.h>
 

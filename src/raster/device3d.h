@@ -11,13 +11,10 @@
 // Device3D is an interface so that tests can record the calls a renderer makes;
 // SoftwareDevice (software_device.h) is the rasterizer that draws into the back buffer.
 #pragma once
-#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "platform/display_object.h"
-
-class Surface;
+#include "platform/surface.h"
 
 // A pre-lit vertex: position, colour 0xAARRGGBB, specular 0xFFRRGGBB, texture coordinates.
 struct LitVertex {
@@ -31,16 +28,9 @@ struct LitVertex {
 enum class PrimitiveType { TriangleList, PointList };
 enum class TransformState { View, Projection };
 
-// 32-bit float depth, 0 (near) .. 1 (far); cleared to 1.
-class DepthBuffer : public DisplayObject {
- public:
-  DepthBuffer(int w, int h) : width(w), height(h), depth(static_cast<size_t>(w) * h, 1.0f) {}
-  int width, height;
-  std::vector<float> depth;
-};
-
 class Device3D : public DisplayObject {
  public:
+  const char* ObjectKind() const override { return "Device"; }
   virtual void SetTransform(TransformState state, const float matrix[16]) = 0;
   virtual void SetTextureHandle(uint32_t handle) = 0;
   virtual void Begin(PrimitiveType type) = 0;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/device3d.h"
+#include "raster/device3d.h"
 
 class Surface;
 
@@ -33,3 +33,6 @@ class SoftwareDevice : public Device3D {
   struct State;
   std::unique_ptr<State> state;
 };
+
+// A DeviceMaker for the display driver: the software device as the era's RGB device.
+Device3D* MakeSoftwareDevice(Surface* target, DepthBuffer* depth);

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "platform/raster_clip.h"
-#include "platform/raster_setup.h"
-#include "platform/raster_vertex.h"
+#include "raster/clip.h"
+#include "raster/setup.h"
+#include "raster/vertex.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/raster_setup.h"
+#include "raster/setup.h"
 
 #include <algorithm>
 #include <cmath>

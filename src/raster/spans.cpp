@@ -1,4 +1,4 @@
-#include "platform/raster_spans.h"
+#include "raster/spans.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/device3d.h"
 #include "platform/surface.h"
+#include "raster/device3d.h"
 
 namespace {
 

@@ -160,9 +160,8 @@ class Walk {
         if (!light || !fits(26)) return skip;
         light->type = LIGHT_SPOT;
         const Vector3 target = Swapped(c + 6);
-        const Vector3 toward = SetVector(target.x - light->position.x, target.y - light->position.y,
-                                         target.z - light->position.z);
-        const float distance = std::sqrt(LengthSquared(toward));
+        const Vector3 toward = SubtractVectors(target, light->position);
+        const float distance = VectorLength(toward);
         // A target on the light itself gives no direction rather than a division by zero.
         light->direction = distance > 0.0f ? DivideVector(toward, distance) : SetVector(0.0f, 0.0f, 0.0f);
         light->falloff = 1.0f;
@@ -292,10 +291,9 @@ void ComputeNormals(SceneObject& object) {
     const SceneVertex& a = object.vertices[index[0]];
     const SceneVertex& b = object.vertices[index[1]];
     const SceneVertex& c = object.vertices[index[2]];
-    const float ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
-    const float vx = c.x - a.x, vy = c.y - a.y, vz = c.z - a.z;
-    const Vector3 n = SetVector(uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx);
-    const float length = std::sqrt(LengthSquared(n));
+    const Vector3 n =
+        CrossProduct(SetVector(b.x - a.x, b.y - a.y, b.z - a.z), SetVector(c.x - a.x, c.y - a.y, c.z - a.z));
+    const float length = VectorLength(n);
     if (!(length > 0.0f)) continue;
     const Vector3 unit = DivideVector(n, length);
     for (int k = 0; k < 3; ++k) {

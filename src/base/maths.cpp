@@ -8,6 +8,16 @@ Vector3 DivideVector(Vector3 v, float s) { return Vector3{v.x / s, v.y / s, v.z 
 
 float LengthSquared(Vector3 v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 
+float VectorLength(Vector3 v) { return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v)))); }
+
+Vector3 SubtractVectors(Vector3 a, Vector3 b) { return Vector3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+float DotProduct(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+Vector3 CrossProduct(Vector3 a, Vector3 b) {
+  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
 Matrix4x4 MakeZero() { return Matrix4x4{}; }
 
 Matrix4x4 MakeIdentity() {
@@ -45,26 +55,18 @@ Matrix4x4 MakePerspective(float nearPlane, float farPlane, float fieldOfView) {
   return result;
 }
 
-static float Length(Vector3 v) {
-  return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v))));
-}
-
 // Summed z first, as the camera translation has always been computed.
 static float DotZYX(Vector3 a, Vector3 b) { return a.z * b.z + a.y * b.y + a.x * b.x; }
 
 Matrix4x4 MakeLookAt(Vector3 eye, Vector3 target, Vector3 up) {
-  Vector3 forward = SetVector(target.x - eye.x, target.y - eye.y, target.z - eye.z);
-  forward = DivideVector(forward, Length(forward));
+  Vector3 forward = SubtractVectors(target, eye);
+  forward = DivideVector(forward, VectorLength(forward));
 
-  Vector3 right = SetVector(up.y * forward.z - up.z * forward.y,
-                            up.z * forward.x - up.x * forward.z,
-                            up.x * forward.y - up.y * forward.x);
+  Vector3 right = CrossProduct(up, forward);
   // The new up is taken from right before right is normalised.
-  Vector3 upNew = SetVector(forward.y * right.z - forward.z * right.y,
-                            forward.z * right.x - forward.x * right.z,
-                            forward.x * right.y - forward.y * right.x);
-  right = DivideVector(right, Length(right));
-  upNew = DivideVector(upNew, Length(upNew));
+  Vector3 upNew = CrossProduct(forward, right);
+  right = DivideVector(right, VectorLength(right));
+  upNew = DivideVector(upNew, VectorLength(upNew));
 
   Matrix4x4 result = MakeIdentity();
   result.m[0] = right.x;

@@ -23,6 +23,14 @@ Vector3 SetVector(float x, float y, float z);
 // Each component divided by s (a true division, not a multiply by 1/s).
 Vector3 DivideVector(Vector3 v, float s);
 float LengthSquared(Vector3 v);
+// sqrt(LengthSquared(v)), rounded once to single precision.
+float VectorLength(Vector3 v);
+// a - b.
+Vector3 SubtractVectors(Vector3 a, Vector3 b);
+// a.x * b.x + a.y * b.y + a.z * b.z, summed in that order.
+float DotProduct(Vector3 a, Vector3 b);
+// a x b.
+Vector3 CrossProduct(Vector3 a, Vector3 b);
 
 Matrix4x4 MakeZero();
 Matrix4x4 MakeIdentity();

@@ -91,13 +91,13 @@ void AnimateScene3(float t) {
     const float a1 = static_cast<float>(PI * t / 6);
     const float a2 = static_cast<float>(PI * t / 30);
     const Vector3 raw = SetVector(Cos(a1), Sin(a1), Sin(a2));
-    const Vector3 d = DivideVector(raw, std::sqrt(LengthSquared(raw)));
+    const Vector3 d = DivideVector(raw, VectorLength(raw));
     // The rest shape is a second load of the same file; one that does not match is not used.
     const SceneObject* rest = Scene3Rest.objectCount > 0 ? &Scene3Rest.objects[0] : nullptr;
     if (rest && rest->vertices && object.vertices && rest->vertexCount >= object.vertexCount) {
       for (uint32_t i = 0; i < object.vertexCount; ++i) {
         SceneVertex& v = object.vertices[i];
-        const float k = (std::fabs(v.nx * d.x + v.ny * d.y + v.nz * d.z) + 2) * 0.5f;
+        const float k = (std::fabs(DotProduct(SetVector(v.nx, v.ny, v.nz), d)) + 2) * 0.5f;
         v.x = k * rest->vertices[i].x;
         v.y = k * rest->vertices[i].y;
         v.z = k * rest->vertices[i].z;

@@ -4,41 +4,33 @@
 
 namespace {
 
-float Dot(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-float Length(Vector3 v) {
-  return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v))));
-}
-
 // Intensity of one light at a vertex; anything not above 0 adds nothing.
 float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
   switch (light.type) {
     case LIGHT_POINT: {
-      Vector3 d = SetVector(p.x - light.position.x, p.y - light.position.y,
-                            p.z - light.position.z);
+      Vector3 d = SubtractVectors(p, light.position);
       // The range cube rejects most vertices before any square root.
       if (std::fabs(d.x) > light.range || std::fabs(d.y) > light.range ||
           std::fabs(d.z) > light.range)
         return 0.0f;
-      float distance = Length(d);
+      float distance = VectorLength(d);
       if (distance > light.range) return 0.0f;
       float f = (light.range - distance) / light.range;
       float a = light.attenuation0 + light.attenuation1 * f + light.attenuation2 * f * f;
       Vector3 toLight = DivideVector(SetVector(-d.x, -d.y, -d.z), distance);
-      return a * Dot(n, toLight);
+      return a * DotProduct(n, toLight);
     }
     case LIGHT_SPOT: {
-      Vector3 d = SetVector(p.x - light.position.x, p.y - light.position.y,
-                            p.z - light.position.z);
-      Vector3 u = DivideVector(d, Length(d));
-      float cosine = Dot(u, light.direction);
+      Vector3 d = SubtractVectors(p, light.position);
+      Vector3 u = DivideVector(d, VectorLength(d));
+      float cosine = DotProduct(u, light.direction);
       // Rounding can push a unit dot product just past 1; acos would give NaN there and
       // drop the vertex right on the axis.
       if (cosine > 1.0f) cosine = 1.0f;
       if (cosine < -1.0f) cosine = -1.0f;
       float angle = static_cast<float>(std::acos(static_cast<double>(cosine)));
       if (angle > light.phi) return 0.0f;
-      float e = -Dot(n, light.direction);
+      float e = -DotProduct(n, light.direction);
       if (angle > light.theta && light.phi > light.theta) {
         float s = (angle - light.theta) / (light.phi - light.theta);
         if (light.falloff == 1.0f) {
@@ -52,11 +44,10 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
       return e;
     }
     case LIGHT_DIRECTIONAL:
-      return Dot(n, light.direction);
+      return DotProduct(n, light.direction);
     case LIGHT_POINT_PLAIN: {
-      Vector3 v = SetVector(light.position.x - p.x, light.position.y - p.y,
-                            light.position.z - p.z);
-      return Dot(n, DivideVector(v, Length(v)));
+      Vector3 v = SubtractVectors(light.position, p);
+      return DotProduct(n, DivideVector(v, VectorLength(v)));
     }
     default:
       return 0.0f;

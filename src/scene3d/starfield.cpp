@@ -50,8 +50,7 @@ void DrawStarfield(float t) {
   float sy = static_cast<float>(std::sin(t / 13.13));
   float cz = static_cast<float>(std::cos(t / 14.164));
   Vector3 target = SetVector(sx, sy, cz);
-  target = DivideVector(target, static_cast<float>(std::sqrt(
-                                    static_cast<double>(LengthSquared(target)))));
+  target = DivideVector(target, VectorLength(target));
   Matrix4x4 view = MakeLookAt(SetVector(0.0f, 0.0f, 0.0f), target, SetVector(0.0f, 1.0f, 0.0f));
   Matrix4x4 projection = MakePerspective(NEAR_PLANE, FAR_PLANE, FIELD_OF_VIEW);
   device->SetTransform(TransformState::View, view.m);

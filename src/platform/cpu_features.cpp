@@ -8,7 +8,11 @@ VectorWidth DetectedVectorWidth() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return VectorWidth::Wide;
 #endif
+#if defined(__SSE2__)
     return VectorWidth::Baseline;
+#else
+    return VectorWidth::Scalar;
+#endif
   }();
   return detected;
 }

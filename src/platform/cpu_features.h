@@ -16,7 +16,9 @@
 #define TAVRINE_WIDE_VECTORS 0
 #endif
 
-enum class VectorWidth { Baseline = 0, Wide = 1 };
+// Scalar: plain loops, as on a processor without vectors. Baseline: the 128-bit vectors every
+// x86-64 processor has. Wide: 256-bit integer vectors.
+enum class VectorWidth { Scalar = 0, Baseline = 1, Wide = 2 };
 
 // What the processor has, detected once.
 VectorWidth DetectedVectorWidth();

@@ -65,11 +65,6 @@ const ContentFolder& Content() {
   return folder;
 }
 
-Scene* const kScenes[] = {&Scene1, &Scene2, &Scene3, &Scene3Rest, &Scene4, &Scene5, &Scene6, &Scene7, &Scene8};
-ImageSurface* const kSurfaces[] = {&FaceSurface,  &GarrithSurface, &TrandleSurface, &QuibelSurface,
-                                   &VorskSurface, &DiscoSurface,   &ANewSurface,    &ANew2Surface,
-                                   &TorusSurface, &LadySurface,    &Logo1Surface};
-
 // The start-up the show does before its music: display, assets, stars.
 int32_t StartShow(Platform* platform) {
   displayContext = DisplayContext{};
@@ -85,11 +80,7 @@ int32_t StartShow(Platform* platform) {
 
 // Frees what StartShow loaded, so that the next start-up or run begins clean.
 void StopShow() {
-  for (Scene* scene : kScenes) FreeScene(scene);
-  for (ImageSurface* surface : kSurfaces) {
-    delete *surface;
-    *surface = nullptr;
-  }
+  ReleaseAssets();
   ReleaseDisplay(&displayContext);
   displayContext = DisplayContext{};
 }
@@ -219,12 +210,6 @@ void BM_WholeShowOffline(benchmark::State& state) {
     const int code = RunShow(&offline.platform);
     const auto end = std::chrono::steady_clock::now();
     cpuSeconds += (CpuNanoseconds() - cpuBegin) / 1e9;
-    // RunShow leaves its assets loaded, as the process would at exit.
-    for (Scene* scene : kScenes) FreeScene(scene);
-    for (ImageSurface* surface : kSurfaces) {
-      delete *surface;
-      *surface = nullptr;
-    }
     if (code != 0 || showState.frameCount == 0) {
       state.SkipWithError("the show did not run to its end");
       return;

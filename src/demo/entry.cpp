@@ -112,7 +112,8 @@ int RunShow(Platform* platform) {
     code = exit.code;
   }
   // Some paths leave the sound library open, as the show always has; the process ending
-  // is what lets it go.
+  // is what lets it go, and what loading made with it.
   MidasEndProcess();
+  ReleaseAssets();
   return code;
 }

@@ -106,7 +106,16 @@ void TrimRestScene(Scene& scene) {
 
 }  // namespace
 
+void ReleaseAssets() {
+  for (const SurfaceStep& step : kSurfaces) {
+    delete *step.surface;
+    *step.surface = nullptr;
+  }
+  for (const SceneStep& step : kScenes) FreeScene(step.scene);
+}
+
 void LoadAssets() {
+  ReleaseAssets();
   PresentFrame(&displayContext);
   loadingSurface = LoadImageSurface("Images\\Loading.bmp", &displayContext);
   BuildLookupTables(ShowLoadProgress);
@@ -119,8 +128,6 @@ void LoadAssets() {
     ShowLoadProgress(step.shown);
   }
   for (const SceneStep& step : kScenes) {
-    // A scene loaded before (a second run in the same process) gives its memory back first.
-    FreeScene(step.scene);
     Load3dsScene(step.file, step.scene, displayContext.device);
     if (step.scene == &Scene3Rest) TrimRestScene(Scene3Rest);
     ShowLoadProgress(step.shown);

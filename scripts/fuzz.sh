@@ -20,7 +20,7 @@ crashes="$root/fuzz/crashes"
 case "$seconds" in
   ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]" >&2; exit 2 ;;
 esac
-command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-14-dev)" >&2; exit 2; }
+command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-dev)" >&2; exit 2; }
 
 export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"

@@ -1,20 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the show, the tool and the tests need (only those missing),
-# then configures and builds everything into build/ (the content pack included).
+# Installs the Debian packages a use needs (only those missing), then configures and builds
+# into build/.
+#
+#   scripts/setup.sh watch   # the show, the tool and the content pack (./run.sh)
+#   scripts/setup.sh test    # everything, tests and benchmarks included (./test.sh)
+#
+# TAVRINE_WERROR=1 turns warnings into errors (CI); BUILD_TYPE picks the CMake build type.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+use="${1:-test}"
 
-packages=(
+# Compilers and the show's own libraries: all that watching needs.
+watch_packages=(
   build-essential cmake pkg-config ccache
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libopenmpt-dev libpng-dev libx11-dev
+)
+# The tests, the benchmarks and the checks around them.
+test_packages=(
   googletest libgtest-dev libbenchmark-dev
-  # used by the tests to check the generated files with independent readers and players
+  # independent readers and players the tests check the generated files with
   python3 python3-pil python3-numpy imagemagick assimp-utils openmpt123 xmp sox
   # the sanitizer build and the fuzz targets
-  clang libclang-rt-14-dev
-  # capture to video, and watching the show without a screen
+  clang libclang-rt-dev
+  # capture to video, and the live show under a virtual display
   ffmpeg xvfb xauth xdotool
 )
+
+case "$use" in
+  watch) packages=("${watch_packages[@]}") ;;
+  test) packages=("${watch_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [watch|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -31,6 +47,13 @@ fi
 # ccache (when present) may reuse objects across checkouts of the tree.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-build_type="${BUILD_TYPE:-RelWithDebInfo}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE="$build_type" -DBUILD_TESTING=ON >/dev/null
-cmake --build build -j"$(nproc)"
+options=(-DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}")
+[ "${TAVRINE_WERROR:-0}" = 1 ] && options+=(-DTAVRINE_WERROR=ON)
+if [ "$use" = test ]; then
+  cmake -S . -B build "${options[@]}" -DBUILD_TESTING=ON >/dev/null
+  cmake --build build -j"$(nproc)"
+else
+  # Whatever an earlier test set-up configured stays; only the show's targets are built.
+  cmake -S . -B build "${options[@]}" >/dev/null
+  cmake --build build -j"$(nproc)" --target tavrine3d tavrine-tool content
+fi

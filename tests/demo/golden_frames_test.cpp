@@ -17,6 +17,7 @@
 #include "demo/demo.h"
 #include "platform/offline_platform.h"
 #include "png_writer.h"
+#include "test_paths.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "scene_info.h"
+#include "test_paths.h"
 
 #include <gtest/gtest.h>
 

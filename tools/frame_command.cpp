@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/screen.h"
 #include "demo/demo.h"
 #include "offline_show.h"
 #include "png_writer.h"
@@ -50,7 +51,7 @@ int RunFrameCommand(int argc, char** argv) {
     std::fprintf(stderr, "tavrine-tool frame: the show ends at position 122 before position %s\n", positional[0].c_str());
     return 1;
   }
-  if (!WritePng(positional[1], 320, 240, frame.data(), &error)) {
+  if (!WritePng(positional[1], SCREEN_WIDTH, SCREEN_HEIGHT, frame.data(), &error)) {
     std::fprintf(stderr, "tavrine-tool frame: %s\n", error.c_str());
     return 1;
   }

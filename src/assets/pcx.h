@@ -4,8 +4,8 @@
 // picture's size; `capacityPixels` is how many pixels the destination may hold, and no write
 // goes past it whatever the header claims.
 //
-//   static uint32_t Cred1[320 * 240];
-//   LoadPcxPicture("Images\\Cred1.pcx", Cred1, 320 * 240);
+//   static uint32_t Cred1[90 * 108];
+//   LoadPcxPicture("Images\\Cred1.pcx", Cred1, 90 * 108);
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -83,20 +83,20 @@ struct SoundState {
   std::vector<int16_t> out;
 };
 
-SoundState& S() {
+SoundState& Sound() {
   static SoundState state;
   return state;
 }
 
 int Fail(int code, std::string text = {}) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   s.lastError = code;
   s.lastText = text.empty() ? kErrorTexts[code] : std::move(text);
   return 0;
 }
 
 bool Refused(MidasOperation operation, const char* what) {
-  if (!S().refuse[static_cast<int>(operation)]) return false;
+  if (!Sound().refuse[static_cast<int>(operation)]) return false;
   Fail(kRefused, std::string("The sound library refused to ") + what + " (test).");
   return true;
 }
@@ -109,7 +109,7 @@ std::ostream& QuietLog() {
 }
 
 void StopEverything() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   s.plays.clear();
   s.modules.clear();
   if (s.output) s.output->Close();
@@ -141,7 +141,7 @@ int16_t ToSample(float v) {
 }  // namespace
 
 void MIDASstartup() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   StopEverything();
   s.window = nullptr;
   s.mixBufferOption = 0;
@@ -152,7 +152,7 @@ void MIDASstartup() {
 }
 
 int MIDASsetOption(int option, intptr_t value) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   switch (option) {
     case MIDAS_OPTION_WINDOW: s.window = reinterpret_cast<PlatformWindow*>(value); return 1;
     // Mixing buffer and buffer count tune the original's mixer; ours needs neither.
@@ -163,7 +163,7 @@ int MIDASsetOption(int option, intptr_t value) {
 }
 
 int MIDASinit() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (Refused(MidasOperation::Init, "start")) return 0;
   if (s.running) return Fail(kAlreadyRunning);
   AudioOutput* wanted = s.window && s.window->platform ? s.window->platform->audio : nullptr;
@@ -188,7 +188,7 @@ int MIDASinit() {
 }
 
 MidasModule MIDASloadModule(const char* fileName) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (Refused(MidasOperation::LoadModule, "load the module")) return 0;
   if (!s.running) return Fail(kNotRunning);
   const std::string name = fileName ? fileName : "";
@@ -211,7 +211,7 @@ MidasModule MIDASloadModule(const char* fileName) {
 }
 
 MidasPlayHandle MIDASplayModule(MidasModule module, int loopSong) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   (void)loopSong;  // the show's song is played once; its end is followed by silence
   if (Refused(MidasOperation::PlayModule, "play the module")) return 0;
   if (!s.running) return Fail(kNotRunning);
@@ -234,7 +234,7 @@ MidasPlayHandle MIDASplayModule(MidasModule module, int loopSong) {
 }
 
 int MIDASsetPosition(MidasPlayHandle playHandle, int position) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   auto found = s.plays.find(playHandle);
   if (found == s.plays.end()) return Fail(kUnknownPlayHandle);
   Playing& play = found->second;
@@ -249,7 +249,7 @@ int MIDASsetPosition(MidasPlayHandle playHandle, int position) {
 }
 
 int MIDASpoll() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (!s.running) return Fail(kNotRunning);
   // Rendered in chunks, so an offline output at a low frame rate is fed whole each frame,
   // while an output that fell far behind (a stall) catches up over several polls.
@@ -272,7 +272,7 @@ int MIDASpoll() {
 }
 
 int MIDASsetMusicVolume(MidasPlayHandle playHandle, unsigned volume) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   auto found = s.plays.find(playHandle);
   if (found == s.plays.end()) return Fail(kUnknownPlayHandle);
   found->second.volume = std::min(volume, kFullVolume);
@@ -280,14 +280,14 @@ int MIDASsetMusicVolume(MidasPlayHandle playHandle, unsigned volume) {
 }
 
 int MIDASstopModule(MidasPlayHandle playHandle) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (Refused(MidasOperation::StopModule, "stop the module")) return 0;
   if (s.plays.erase(playHandle) == 0) return Fail(kUnknownPlayHandle);
   return 1;
 }
 
 int MIDASfreeModule(MidasModule module) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (Refused(MidasOperation::FreeModule, "free the module")) return 0;
   if (s.modules.erase(module) == 0) return Fail(kUnknownModule);
   // A module freed while it plays stops playing rather than leaving a dangling song.
@@ -296,7 +296,7 @@ int MIDASfreeModule(MidasModule module) {
 }
 
 int MIDASclose() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   if (Refused(MidasOperation::Close, "close")) return 0;
   if (!s.running) return Fail(kNotRunning);
   StopEverything();
@@ -304,22 +304,22 @@ int MIDASclose() {
 }
 
 double MidasPlayedSeconds(MidasPlayHandle playHandle) {
-  SoundState& s = S();
+  SoundState& s = Sound();
   auto found = s.plays.find(playHandle);
   return found == s.plays.end() ? -1.0 : found->second.player->get_position_seconds();
 }
 
-int MIDASgetLastError() { return S().lastError; }
+int MIDASgetLastError() { return Sound().lastError; }
 
 const char* MIDASgetErrorMessage(int errorCode) {
-  const SoundState& s = S();
+  const SoundState& s = Sound();
   if (errorCode == s.lastError && !s.lastText.empty()) return s.lastText.c_str();
   if (errorCode < 0 || errorCode >= kErrorCount) return "The sound library reported an unknown error.";
   return kErrorTexts[errorCode];
 }
 
 void MidasEndProcess() {
-  SoundState& s = S();
+  SoundState& s = Sound();
   s.plays.clear();
   s.modules.clear();
   s.output = nullptr;
@@ -330,5 +330,5 @@ void MidasEndProcess() {
 
 void MidasRefuseForTesting(MidasOperation operation, bool refuse) {
   const int index = static_cast<int>(operation);
-  if (index >= 0 && index < 6) S().refuse[index] = refuse;
+  if (index >= 0 && index < 6) Sound().refuse[index] = refuse;
 }

@@ -96,7 +96,8 @@ void DrawObject(const Scene* scene, SceneObject& object, Device3D* device) {
     vertex.specular = packedSpecular;
     for (uint32_t f = 0; f < object.faceCount; f++) {
       const SceneFace& face = object.faces[f];
-      // The reader does not check face indices; a bad one must not read past the vertices.
+      // The 3DS reader drops faces naming a missing vertex, but a record made or changed
+      // another way may still hold one: it must not read past the vertices.
       if (face.index[0] >= vertexCount || face.index[1] >= vertexCount ||
           face.index[2] >= vertexCount)
         continue;

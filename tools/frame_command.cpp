@@ -1,36 +1,50 @@
 #include "frame_command.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "base/screen.h"
+#include "command_line.h"
 #include "demo/demo.h"
+#include "demo/timeline.h"
 #include "offline_show.h"
 #include "png_writer.h"
 
-static int Usage() {
-  std::fprintf(stderr, "usage: tavrine-tool frame POSITION OUT.png [--content DIR]\n");
-  return 2;
-}
+static const ToolCommand kFrame{
+    "frame", "POSITION OUT.png [--replay] [--content DIR]",
+    "Writes the show's frame at timeline position POSITION (0 to 122; one unit is 1/1.2 s) as a\n"
+    "320 x 240 PNG: the first frame at or after POSITION, or the show's last frame from there on.\n"
+    "  --replay       play every frame from the start instead of jumping there (same pixels)\n"
+    "  --content DIR  the content pack (default: the one beside the tool, else the installed one)\n"};
 
 int RunFrameCommand(int argc, char** argv) {
   std::vector<std::string> positional;
   std::string content = DefaultContentDir();
+  bool replay = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]).rfind("--", 0) == 0) {
-      if (!TakeOption(i, argc, argv, "--content", &content)) return Usage();
+    const std::string arg = argv[i];
+    if (IsHelp(arg)) return kFrame.Help();
+    if (arg == "--replay") {
+      replay = true;
+    } else if (arg == "--content") {
+      const char* value = kFrame.Value(i, argc, argv);
+      if (!value) return kFrame.UsageError("--content needs a folder");
+      content = value;
+    } else if (IsOption(arg)) {
+      return kFrame.UnknownOption(arg);
     } else {
-      positional.push_back(argv[i]);
+      positional.push_back(arg);
     }
   }
-  if (positional.size() != 2) return Usage();
-  char* end = nullptr;
-  const double wanted = std::strtod(positional[0].c_str(), &end);
-  if (end == positional[0].c_str() || *end != '\0' || !(wanted >= 0)) return Usage();
+  if (positional.size() != 2) return kFrame.UsageError(positional.size() < 2 ? "missing arguments" : "too many arguments");
+  double wanted = 0;
+  if (!ParseNumber(positional[0], &wanted)) return kFrame.UsageError("not a position: " + positional[0]);
+  if (wanted < 0 || wanted > TIMELINE_END) return kFrame.UsageError("the position must be from 0 to 122: " + positional[0]);
 
   OfflineShow show(content, 60.0);
+  ShowPlayback playback;
+  if (!replay) playback.start = static_cast<float>(wanted);
   bool taken = false;
   std::vector<uint32_t> frame;
   ShowState at{};
@@ -42,13 +56,18 @@ int RunFrameCommand(int argc, char** argv) {
     show.Stop();
   };
   std::string error;
-  const int code = show.Run(&error);
-  if (code != 0) {
+  if (show.Run(&error, playback) != 0) {
     std::fprintf(stderr, "tavrine-tool frame: %s\n", error.c_str());
     return 1;
   }
+  if (!taken && show.offline.presenter.frameCount > 0 && showState.frameCount > 0) {
+    // Past the show's last frame: that frame, which the presenter still holds.
+    frame = show.offline.presenter.frame;
+    at = showState;
+    taken = true;
+  }
   if (!taken) {
-    std::fprintf(stderr, "tavrine-tool frame: the show ends at position 122 before position %s\n", positional[0].c_str());
+    std::fprintf(stderr, "tavrine-tool frame: the show drew no frame\n");
     return 1;
   }
   if (!WritePng(positional[1], SCREEN_WIDTH, SCREEN_HEIGHT, frame.data(), &error)) {

@@ -6,9 +6,11 @@
 #pragma once
 #include <string>
 
+#include "demo/demo.h"
 #include "platform/offline_platform.h"
 
-// The content folder beside the tool (the build writes it there), or "" when there is none.
+// The content pack beside the tool (the build writes it there), else the installed one
+// (share/tavrine3d beside the tool's bin folder), else "".
 std::string DefaultContentDir();
 
 class OfflineShow {
@@ -16,7 +18,7 @@ class OfflineShow {
   OfflineShow(std::string contentDir, double fps, AudioOutput* audio = nullptr);
   // Runs the show in the content folder (and returns to the current one). The exit code is
   // the show's; on failure `error` gets the message box the show put up.
-  int Run(std::string* error);
+  int Run(std::string* error, const ShowPlayback& playback = {});
   // Asks the show to stop after the frame being presented, as Esc would.
   void Stop() { offline.system.PressKey(VK_ESCAPE_KEY); }
 

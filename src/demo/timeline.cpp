@@ -1,5 +1,7 @@
 #include "demo/timeline.h"
 
+#include <cmath>
+
 #include "demo/demo.h"
 #include "display/display.h"
 #include "display/pictures.h"
@@ -44,4 +46,13 @@ int SegmentNumber(const TimelineSegment* segment) {
 
 unsigned MusicVolumeAt(float sceneTime) {
   return static_cast<unsigned>(64 - static_cast<int>(sceneTime * 0.6666666666666666));
+}
+
+unsigned MusicVolumeAtPosition(float position) {
+  const TimelineSegment& last = Timeline[TIMELINE_SEGMENTS - 1];
+  const float lastStart = last.offset / 12.0f;
+  if (position < lastStart) return 64;
+  // Past the end the volume stays where the last pass left it: just above silence.
+  const float sceneTime = position < last.end ? position * 12.0f - last.offset : std::nextafter(last.end, 0.0f) * 12.0f - last.offset;
+  return MusicVolumeAt(sceneTime);
 }

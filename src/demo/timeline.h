@@ -27,3 +27,6 @@ int SegmentNumber(const TimelineSegment* segment);  // 1..14
 
 // The last segment's music volume: 64 - trunc(SceneTime x 2/3), in double precision.
 unsigned MusicVolumeAt(float sceneTime);
+// The volume a run from the start has set when it reaches `position`: full until the last
+// segment, then falling with it.
+unsigned MusicVolumeAtPosition(float position);

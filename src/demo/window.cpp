@@ -8,7 +8,11 @@ int32_t MainWindowProc(PlatformWindow* window, WindowMessageType message, uint32
   SystemServices* system = context->instance->system;
   switch (message) {
     case WindowMessageType::KeyDown:
-      if (wParam == VK_ESCAPE_KEY) context->quitRequested = 1;
+      if (wParam == VK_ESCAPE_KEY) {
+        context->quitRequested = 1;
+      } else {
+        ViewerKeyDown(wParam);
+      }
       return 0;
     case WindowMessageType::Close:
       // A show that goes on invisibly once its window is gone helps nobody: closing the

@@ -58,6 +58,14 @@ void SdlAudioOutput::Start() {
   if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
 }
 
+void SdlAudioOutput::Flush() {
+  if (device_ != 0) SDL_ClearQueuedAudio(device_);
+}
+
+void SdlAudioOutput::Pause(bool paused) {
+  if (device_ != 0) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
 void SdlAudioOutput::Close() {
   if (device_ != 0) {
     SDL_CloseAudioDevice(device_);
@@ -102,6 +110,10 @@ void SilentAudioOutput::Write(const int16_t*, int frames) {
 void SilentAudioOutput::Start() {
   startMs_ = Now();
   written_ = 0;
+}
+
+void SilentAudioOutput::Pause(bool paused) {
+  if (!paused) Start();
 }
 
 void SilentAudioOutput::Close() { rate_ = 0; }

@@ -21,6 +21,8 @@ class SdlAudioOutput : public AudioOutput {
   int FramesWanted() override;
   void Write(const int16_t* interleaved, int frames) override;
   void Start() override;
+  void Flush() override;
+  void Pause(bool paused) override;
   void Close() override;
 
  private:
@@ -38,6 +40,9 @@ class SilentAudioOutput : public AudioOutput {
   void Write(const int16_t* interleaved, int frames) override;
   // Time is counted from here, so a long load before the music does not come out as a burst.
   void Start() override;
+  // After a jump or a pause time is counted afresh, for the same reason.
+  void Flush() override { Start(); }
+  void Pause(bool paused) override;
   void Close() override;
 
   uint64_t FramesWritten() const { return written_; }

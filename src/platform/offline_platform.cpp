@@ -7,8 +7,23 @@ OfflineSystem::~OfflineSystem() {
   for (PlatformWindow* window : windows) delete window;
 }
 
-uint32_t OfflineSystem::Ticks() {
-  return static_cast<uint32_t>(std::floor(static_cast<double>(presentedFrames) * 1000.0 / fps));
+static uint32_t FrameTicks(long frame, double fps) {
+  return static_cast<uint32_t>(std::floor(static_cast<double>(frame) * 1000.0 / fps));
+}
+
+uint32_t OfflineSystem::Ticks() { return FrameTicks(presentedFrames + clockShift, fps); }
+
+void OfflineSystem::SetTicks(uint32_t ms, ClockStep step) {
+  // The estimate is within a frame; the exact frame is found with the clock's own formula.
+  long frame = static_cast<long>(std::floor(static_cast<double>(ms) * fps / 1000.0));
+  if (step == ClockStep::AtOrAfter) {
+    while (frame > 0 && FrameTicks(frame - 1, fps) >= ms) --frame;
+    while (FrameTicks(frame, fps) < ms) ++frame;
+  } else {
+    while (FrameTicks(frame + 1, fps) <= ms) ++frame;
+    while (frame > 0 && FrameTicks(frame, fps) > ms) --frame;
+  }
+  clockShift = frame - presentedFrames;
 }
 
 PlatformWindow* OfflineSystem::CreateMainWindow(Platform* platform, const char*) {

@@ -20,6 +20,7 @@ class OfflineSystem : public SystemServices {
  public:
   double fps = 60.0;
   long presentedFrames = 0;  // advanced by the offline presenter
+  long clockShift = 0;       // frames the clock was moved by SetTicks
   bool cursorShown = true;
   bool echoMessageBoxes = false;  // also write message boxes to stderr
 
@@ -32,7 +33,10 @@ class OfflineSystem : public SystemServices {
   std::vector<PlatformWindow*> windows;
 
   ~OfflineSystem() override;
+  // The clock reads the time of frame presentedFrames + clockShift.
   uint32_t Ticks() override;
+  void SetTicks(uint32_t ms, ClockStep step) override;
+  void Idle(uint32_t) override {}
   PlatformWindow* CreateMainWindow(Platform* platform, const char* title) override;
   void DestroyWindow(PlatformWindow* window) override;
   bool PeekMessage(WindowMessage& message) override;

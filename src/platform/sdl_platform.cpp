@@ -52,7 +52,22 @@ SdlSystem::~SdlSystem() {
   SDL_Quit();
 }
 
-uint32_t SdlSystem::Ticks() { return SDL_GetTicks(); }
+uint32_t SdlSystem::Ticks() {
+  const int64_t now = static_cast<int64_t>(SDL_GetTicks()) + clockOffset_;
+  return static_cast<uint32_t>(now < 0 ? 0 : now);
+}
+
+void SdlSystem::SetTicks(uint32_t ms, ClockStep) {
+  clockOffset_ = static_cast<int64_t>(ms) - static_cast<int64_t>(SDL_GetTicks());
+}
+
+void SdlSystem::Idle(uint32_t ms) {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+  } else {
+    SDL_Delay(ms);
+  }
+}
 
 PlatformWindow* SdlSystem::CreateMainWindow(Platform* platform, const char* title) {
   window.platform = platform;

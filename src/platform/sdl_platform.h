@@ -21,6 +21,8 @@ class SdlSystem : public SystemServices {
   SdlSystem();
   ~SdlSystem() override;
   uint32_t Ticks() override;
+  void SetTicks(uint32_t ms, ClockStep step) override;
+  void Idle(uint32_t ms) override;
   PlatformWindow* CreateMainWindow(Platform* platform, const char* title) override;
   void DestroyWindow(PlatformWindow* window) override;
   bool PeekMessage(WindowMessage& message) override;
@@ -34,6 +36,7 @@ class SdlSystem : public SystemServices {
 
  private:
   std::deque<WindowMessage> posted_;
+  int64_t clockOffset_ = 0;  // what SetTicks moved the clock by
 };
 
 // Uploads each flipped frame to a streaming texture and presents it with vsync.

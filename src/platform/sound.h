@@ -26,6 +26,10 @@ class AudioOutput {
   virtual void Write(const int16_t* interleaved, int frames) = 0;
   // The music starts now (an offline output pads silence up to this moment).
   virtual void Start() {}
+  // The music jumps: what is queued and not yet heard is dropped.
+  virtual void Flush() {}
+  // The music stops for a while (what is queued waits) and goes on.
+  virtual void Pause(bool paused) { (void)paused; }
   virtual void Close() = 0;
 };
 
@@ -55,6 +59,14 @@ const char* MIDASgetErrorMessage(int errorCode);
 
 // How far a play has got into its song, in seconds; negative for an unknown handle.
 double MidasPlayedSeconds(MidasPlayHandle playHandle);
+
+// Beyond the original library, for a player that seeks and pauses. The play goes on from
+// `seconds` into its song, to the sample (past the end: silence); what the output had queued
+// is dropped. Nonzero on success.
+int MidasSeekSeconds(MidasPlayHandle playHandle, double seconds);
+// Stops the output where it is (true) and lets it go on (false); polls render nothing new
+// while paused only because the caller does not poll.
+void MidasPauseOutput(bool paused);
 
 // What the end of the process does to the library: everything it holds is let go without a
 // word to the output, which belongs to the platform and may already be gone. For running the

@@ -27,7 +27,15 @@ struct WindowMessage {
   uint32_t wParam = 0;  // KeyDown: the virtual key (27 = Esc)
 };
 
-constexpr uint32_t VK_ESCAPE_KEY = 27;
+// Virtual keys, as the era's headers numbered them.
+constexpr uint32_t VK_RETURN_KEY = 0x0D;
+constexpr uint32_t VK_ESCAPE_KEY = 0x1B;
+constexpr uint32_t VK_SPACE_KEY = 0x20;
+constexpr uint32_t VK_LEFT_KEY = 0x25;
+constexpr uint32_t VK_RIGHT_KEY = 0x27;
+
+// Where a clock that moves in steps (one per frame, offline) lands when it is set between two.
+enum class ClockStep { AtOrAfter, AtOrBefore };
 
 // Thrown by an offline platform's ExitProcess, so that a test or the tool sees the exit code
 // instead of losing the process.
@@ -39,6 +47,12 @@ class SystemServices {
  public:
   virtual ~SystemServices() = default;
   virtual uint32_t Ticks() = 0;  // milliseconds, starting near 0
+  // Moves the clock so that it reads `ms` now and goes on from there (a seek). A clock that
+  // moves in steps lands on its step at or after `ms`, or at or before it.
+  virtual void SetTicks(uint32_t ms, ClockStep step) = 0;
+  // Nothing to do for a while (a paused player): give the processor back, at most `ms`
+  // milliseconds, returning early when a message arrives.
+  virtual void Idle(uint32_t ms) = 0;
   virtual PlatformWindow* CreateMainWindow(Platform* platform, const char* title) = 0;
   virtual void DestroyWindow(PlatformWindow* window) = 0;  // queues a Destroy message
   virtual bool PeekMessage(WindowMessage& message) = 0;    // non-blocking, removes it

@@ -36,6 +36,14 @@ TEST(Timeline, LastSegmentFadesTheMusic) {
   EXPECT_EQ(MusicVolumeAt(1.5f), 63u);
   EXPECT_EQ(MusicVolumeAt(48.0f), 32u);
   EXPECT_EQ(MusicVolumeAt(95.99f), 1u);  // never 0 before the show ends
+
+  // Where a run from the start has left the volume, for a jump to a position.
+  EXPECT_EQ(MusicVolumeAtPosition(0.0f), 64u);
+  EXPECT_EQ(MusicVolumeAtPosition(113.99f), 64u);
+  EXPECT_EQ(MusicVolumeAtPosition(114.0f), 64u);
+  EXPECT_EQ(MusicVolumeAtPosition(118.0f), 32u);
+  EXPECT_EQ(MusicVolumeAtPosition(122.0f), 1u);
+  EXPECT_EQ(MusicVolumeAtPosition(500.0f), 1u);
 }
 
 class ShowRun : public ::testing::Test {

@@ -114,12 +114,14 @@ class CaptureOutput : public AudioOutput {
     samples.insert(samples.end(), interleaved, interleaved + frames * 2);
   }
   void Start() override { ++starts; }
+  void Flush() override { ++flushes; }
   void Close() override { ++closes; }
 
   bool refuseOpen = false;
   size_t target = 0;
   int rate = 0;
   int starts = 0;
+  int flushes = 0;
   int closes = 0;
   std::vector<int16_t> samples;
 };
@@ -390,6 +392,47 @@ TEST_F(SoundTest, OfflineWavHoldsTheMusicInStepWithFrames) {
     EXPECT_EQ(slow.FramesWritten(), frame * 44100);
   }
   EXPECT_NE(MIDASclose(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SoundTest, SeekingPlaysOnFromTheSampleAskedFor) {
+  const std::vector<int16_t> straight = PlayAt(64, 15);  // 1.5 s from the start
+
+  capture.samples.clear();
+  capture.target = 0;
+  ASSERT_TRUE(Init());
+  MidasModule module = MIDASloadModule(Song().c_str());
+  MidasPlayHandle play = MIDASplayModule(module, 1);
+  ASSERT_NE(play, 0u);
+  Poll();
+  // 0.7 s is inside a row: the library's own seek lands on a row's start.
+  ASSERT_NE(MidasSeekSeconds(play, 0.7), 0);
+  EXPECT_EQ(capture.flushes, 1);
+  EXPECT_NEAR(MidasPlayedSeconds(play), 0.7, 0.001);
+  capture.samples.clear();
+  capture.target = 0;
+  for (int i = 0; i < 5; ++i) Poll();
+  const size_t from = 30870 * 2;  // 0.7 s of stereo frames
+  ASSERT_EQ(capture.samples.size(), 5u * 4410 * 2);
+  double difference = 0;
+  for (size_t i = 0; i < capture.samples.size(); ++i) difference = std::max(difference, std::fabs(capture.samples[i] - static_cast<double>(straight[from + i])));
+  EXPECT_LE(difference, 2.0) << "the music after the jump is not the music at that time";
+
+  // Back to the start, and past the end (silence, and no failure).
+  ASSERT_NE(MidasSeekSeconds(play, 0), 0);
+  EXPECT_NEAR(MidasPlayedSeconds(play), 0.0, 1e-9);
+  ASSERT_NE(MidasSeekSeconds(play, 60), 0);
+  capture.samples.clear();
+  capture.target = 0;
+  Poll();
+  EXPECT_EQ(Rms(capture.samples, 0, capture.samples.size()), 0.0);
+  EXPECT_EQ(MidasSeekSeconds(play, -1), 0);
+  EXPECT_EQ(MidasSeekSeconds(play + 100, 1), 0);
+  MIDASstopModule(play);
+  MIDASfreeModule(module);
 }
 
 }  // namespace

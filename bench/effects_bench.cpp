@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <ctime>
 
@@ -41,19 +42,50 @@ void SetUpShow() {
     const PixelRect hole{0, 0, s->width / 2, s->height};
     FillSurface(*s, &hole, KEYED_BLIT_COLOR);
   }
-  LadySurface = &lady;
-  FaceSurface = &face;
-  TrandleSurface = GarrithSurface = QuibelSurface = VorskSurface = &strip;
-  TorusSurface = &torus;
-  DiscoSurface = &disco;
-  ANew2Surface = &backdrop;
-  ANewSurface = &panel;
-  displayContext.backBuffer = &backBuffer;
-  displayContext.backBufferBits = 32;
 }
+
+// The show's picture slots and back buffer lent to the benchmark's own surfaces while one
+// effect runs. The show owns what its slots hold (it deletes them when assets are released),
+// so they are given back as they were.
+class LentPictures {
+ public:
+  LentPictures() : saved_(Slots()), savedBack_(displayContext.backBuffer), savedBits_(displayContext.backBufferBits) {
+    LadySurface = &lady;
+    FaceSurface = &face;
+    TrandleSurface = GarrithSurface = QuibelSurface = VorskSurface = &strip;
+    TorusSurface = &torus;
+    DiscoSurface = &disco;
+    ANew2Surface = &backdrop;
+    ANewSurface = &panel;
+    displayContext.backBuffer = &backBuffer;
+    displayContext.backBufferBits = 32;
+  }
+  ~LentPictures() {
+    std::array<ImageSurface*, 10> slots = Pointers();
+    for (size_t i = 0; i < slots.size(); ++i) *slots[i] = saved_[i];
+    displayContext.backBuffer = savedBack_;
+    displayContext.backBufferBits = savedBits_;
+  }
+
+ private:
+  static std::array<ImageSurface*, 10> Pointers() {
+    return {&LadySurface,   &FaceSurface,  &TrandleSurface, &GarrithSurface, &QuibelSurface,
+            &VorskSurface,  &TorusSurface, &DiscoSurface,   &ANew2Surface,   &ANewSurface};
+  }
+  static std::array<ImageSurface, 10> Slots() {
+    std::array<ImageSurface, 10> values{};
+    std::array<ImageSurface*, 10> slots = Pointers();
+    for (size_t i = 0; i < slots.size(); ++i) values[i] = *slots[i];
+    return values;
+  }
+  std::array<ImageSurface, 10> saved_;
+  Surface* savedBack_;
+  uint32_t savedBits_;
+};
 
 void RunEffect(benchmark::State& state, void (*effect)(float), float t) {
   SetUpShow();
+  const LentPictures lent;
   const double copy = CopyNanoseconds();
   const double start = CpuNanoseconds();
   for (auto _ : state) {

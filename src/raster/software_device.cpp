@@ -7,6 +7,7 @@
 #include "platform/surface.h"
 #include "raster/clip.h"
 #include "raster/setup.h"
+#include "raster/span_kernels.h"
 #include "raster/spans.h"
 #include "raster/vertex.h"
 
@@ -39,6 +40,7 @@ struct SoftwareDevice::State {
   PrimitiveType primitive = PrimitiveType::TriangleList;
   RasterTarget target;
   bool targetOk = false;
+  const SpanKernels* kernels = &plainSpanKernels;
   LitVertex pending[3];
   int pendingCount = 0;
 
@@ -71,9 +73,11 @@ void SoftwareDevice::Begin(PrimitiveType type) {
   state->pendingCount = 0;
   // The display may retarget the device between frames, so the target is read here.
   state->targetOk = RasterMakeTarget(target, depth, state->target);
+  state->kernels = &UsableSpanKernels();
 }
 
-static void DrawClippedTriangle(const RasterTarget& target, const RasterTexture* texture, const ClipVertex* in) {
+static void DrawClippedTriangle(const RasterTarget& target, const SpanKernels& kernels, const RasterTexture* texture,
+                                const ClipVertex* in) {
   const uint32_t a = RasterOutcode(in[0]), b = RasterOutcode(in[1]), c = RasterOutcode(in[2]);
   if (a & b & c) return;  // wholly outside one plane
   const RasterViewport viewport{target.width, target.height};
@@ -92,7 +96,7 @@ static void DrawClippedTriangle(const RasterTarget& target, const RasterTexture*
   RasterTriangle tri;
   for (int i = 1; i + 1 < count; ++i)
     if (RasterSetupTriangle(screen[0], screen[i], screen[i + 1], texture, tri))
-      RasterDrawTriangle(tri, target, texture);
+      RasterDrawTriangle(tri, target, texture, kernels);
 }
 
 void SoftwareDevice::Vertex(const LitVertex& vertex) {
@@ -121,7 +125,7 @@ void SoftwareDevice::Vertex(const LitVertex& vertex) {
   const ClipVertex clip[3] = {RasterTransformVertex(s.viewProjection, v[0]),
                               RasterTransformVertex(s.viewProjection, v[1]),
                               RasterTransformVertex(s.viewProjection, v[2])};
-  DrawClippedTriangle(s.target, texture, clip);
+  DrawClippedTriangle(s.target, *s.kernels, texture, clip);
 }
 
 void SoftwareDevice::End() {

@@ -29,7 +29,12 @@ struct RasterTarget {
 // A depth buffer of another size is not used.
 bool RasterMakeTarget(Surface* surface, DepthBuffer* depth, RasterTarget& target);
 
+// Spans are shaded by the widest loops the usable vector width allows, or by `kernels`
+// (span_kernels.h) when given; every set writes the same pixels.
+struct SpanKernels;
 void RasterDrawTriangle(const RasterTriangle& tri, const RasterTarget& target, const RasterTexture* texture);
+void RasterDrawTriangle(const RasterTriangle& tri, const RasterTarget& target, const RasterTexture* texture,
+                        const SpanKernels& kernels);
 
 // One pixel at the vertex's projected position (the pixel whose square holds it); nothing
 // when that lies outside the target.

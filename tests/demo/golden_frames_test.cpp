@@ -17,6 +17,7 @@
 #include "demo/demo.h"
 #include "platform/offline_platform.h"
 #include "png_writer.h"
+#include "support/every_width.h"
 #include "test_paths.h"
 
 namespace {
@@ -35,7 +36,11 @@ uint64_t Fingerprint(const std::vector<uint32_t>& pixels) {
 
 std::string GoldenPath() { return std::string(TAVRINE_SOURCE_DIR) + "/tests/golden/frames.txt"; }
 
-TEST(GoldenFrames, ShowFramesMatchTheirFingerprints) {
+// The whole show at every vector width: each width's loops must give the same frames.
+class GoldenFrames : public EveryWidth {};
+INSTANTIATE_TEST_SUITE_P(Widths, GoldenFrames, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
+
+TEST_P(GoldenFrames, ShowFramesMatchTheirFingerprints) {
   const std::string content = TAVRINE_CONTENT_DIR;
   if (!std::filesystem::exists(content + "/Music/DISCO.XM"))
     GTEST_SKIP() << "no content pack at " << content << " (build the 'content' target)";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/surface.h"
+#include "support/every_width.h"
 
 namespace {
 
@@ -56,9 +57,14 @@ std::vector<float> Perspective(float nearPlane, float farPlane, float fov) {
   return m;
 }
 
+// Every test runs at every vector width: the span loops of each width must keep every
+// property.
+class SoftwareDeviceTest : public EveryWidth {};
+INSTANTIATE_TEST_SUITE_P(Widths, SoftwareDeviceTest, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
+
 }  // namespace
 
-TEST(SoftwareDevice, SharedEdgesCoverEachPixelExactlyOnce) {
+TEST_P(SoftwareDeviceTest, SharedEdgesCoverEachPixelExactlyOnce) {
   // A jittered grid reaching past the screen, drawn half-transparent over black: a crack
   // leaves 0, a pixel blended twice reaches about 191.
   Rig rig;
@@ -107,7 +113,7 @@ TEST(SoftwareDevice, SharedEdgesCoverEachPixelExactlyOnce) {
   EXPECT_GT(covered, 30000);
 }
 
-TEST(SoftwareDevice, CullsCounterClockwiseTriangles) {
+TEST_P(SoftwareDeviceTest, CullsCounterClockwiseTriangles) {
   Rig rig;
   rig.Triangle(At(10, 10), At(10, 100), At(100, 10));  // counter-clockwise on screen
   EXPECT_EQ(rig.Pixel(30, 30), 0u);
@@ -115,7 +121,7 @@ TEST(SoftwareDevice, CullsCounterClockwiseTriangles) {
   EXPECT_EQ(rig.Pixel(30, 30), 0xFFFFFFu);
 }
 
-TEST(SoftwareDevice, DepthTestIsLessOrEqualWithWrites) {
+TEST_P(SoftwareDeviceTest, DepthTestIsLessOrEqualWithWrites) {
   Rig rig;
   auto square = [&](float z, uint32_t color) {
     rig.Quad(At(0, 0, z, color), At(50, 0, z, color), At(50, 50, z, color), At(0, 50, z, color));
@@ -136,7 +142,7 @@ TEST(SoftwareDevice, DepthTestIsLessOrEqualWithWrites) {
   EXPECT_FLOAT_EQ(rig.depth.depth[20 * 320 + 20], 0.1f);
 }
 
-TEST(SoftwareDevice, ClipsAgainstNearAndFarPlanes) {
+TEST_P(SoftwareDeviceTest, ClipsAgainstNearAndFarPlanes) {
   // Rows padded with a marker: nothing may be written outside the 320 pixels of a row.
   Rig rig(32, 1300);
   for (int y = 0; y < 240; ++y)
@@ -176,7 +182,7 @@ TEST(SoftwareDevice, ClipsAgainstNearAndFarPlanes) {
     for (int x = 0; x < 320; ++x) ASSERT_EQ(behind.Pixel(x, y), 0u);
 }
 
-TEST(SoftwareDevice, TexturesArePerspectiveCorrect) {
+TEST_P(SoftwareDeviceTest, TexturesArePerspectiveCorrect) {
   Rig rig;
   std::vector<uint32_t> ramp(256);
   for (uint32_t i = 0; i < 256; ++i) ramp[i] = i << 16;
@@ -199,7 +205,7 @@ TEST(SoftwareDevice, TexturesArePerspectiveCorrect) {
   EXPECT_LT(rig.Pixel(96, 120) >> 16, 30u);
 }
 
-TEST(SoftwareDevice, WrappedCoordinatesGoTheShortWay) {
+TEST_P(SoftwareDeviceTest, WrappedCoordinatesGoTheShortWay) {
   Rig rig;
   // Ten texels: white below 0.2 and from 0.8, black between.
   std::vector<uint32_t> texels = {0xFFFFFF, 0xFFFFFF, 0, 0, 0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF};
@@ -219,7 +225,7 @@ TEST(SoftwareDevice, WrappedCoordinatesGoTheShortWay) {
   EXPECT_EQ(tiled.Pixel(5, 5), 0xFF0000u);
 }
 
-TEST(SoftwareDevice, ModulatesAddsSpecularAndBlends) {
+TEST_P(SoftwareDeviceTest, ModulatesAddsSpecularAndBlends) {
   Rig rig;
   const uint32_t texel = 0xC86432;  // 200, 100, 50
   rig.device.SetTextureHandle(rig.device.CreateTexture(1, 1, &texel));
@@ -239,7 +245,7 @@ TEST(SoftwareDevice, ModulatesAddsSpecularAndBlends) {
   EXPECT_EQ(rig.Pixel(130, 10), 0x4000BFu);
 }
 
-TEST(SoftwareDevice, FiltersMinifiedTexturesOnly) {
+TEST_P(SoftwareDeviceTest, FiltersMinifiedTexturesOnly) {
   // One-texel checks: magnified they stay sharp, minified eight times they average out.
   std::vector<uint32_t> checks(256 * 256);
   for (int y = 0; y < 256; ++y)
@@ -259,7 +265,7 @@ TEST(SoftwareDevice, FiltersMinifiedTexturesOnly) {
     for (int x = 200; x < 216; ++x) ASSERT_NEAR(static_cast<int>(rig.Pixel(x, y) & 0xFF), 128, 8);
 }
 
-TEST(SoftwareDevice, PointsAreDepthTestedBlendedAndDroppedOutside) {
+TEST_P(SoftwareDeviceTest, PointsAreDepthTestedBlendedAndDroppedOutside) {
   Rig rig;
   rig.Point(At(10.5f, 20.5f, 0.5f, 0x80FFFFFFu));
   EXPECT_EQ(rig.Pixel(10, 20), 0x808080u);
@@ -279,7 +285,7 @@ TEST(SoftwareDevice, PointsAreDepthTestedBlendedAndDroppedOutside) {
   for (uint8_t byte : outside.surface.pixels) ASSERT_EQ(byte, 0);
 }
 
-TEST(SoftwareDevice, Writes24BitTargetsWithinEachRow) {
+TEST_P(SoftwareDeviceTest, Writes24BitTargetsWithinEachRow) {
   Rig rig(24, 964);  // four spare bytes at the end of each row
   for (int y = 0; y < 240; ++y)
     for (int i = 960; i < 964; ++i) rig.surface.pixels[static_cast<size_t>(y) * 964 + i] = 0xAB;
@@ -299,7 +305,7 @@ TEST(SoftwareDevice, Writes24BitTargetsWithinEachRow) {
   EXPECT_EQ(rig.Pixel(319, 239), 0xFFFFFFu);
 }
 
-TEST(SoftwareDevice, TextureHandlesAndBadInput) {
+TEST_P(SoftwareDeviceTest, TextureHandlesAndBadInput) {
   Rig rig;
   const uint32_t pixels[15] = {0x00FF00};
   EXPECT_EQ(rig.device.CreateTexture(0, 4, pixels), 0u);
@@ -357,7 +363,7 @@ TEST(SoftwareDevice, TextureHandlesAndBadInput) {
   EXPECT_EQ(small.GetPixel(14, 14), 0u);
 }
 
-TEST(SoftwareDevice, RandomGeometryStaysInsideTheTarget) {
+TEST_P(SoftwareDeviceTest, RandomGeometryStaysInsideTheTarget) {
   // Wild positions, coordinates and colours through a perspective camera: padding bytes at
   // the end of each row stay untouched and every depth stays within 0..1.
   Rig rig(24, 970);

@@ -1,0 +1,107 @@
+// span_kernels_256.cpp - the span loop eight pixels at a time (AVX2): texels by gather, the
+// ends of a span by masked loads and stores. Only called when the processor has the 256-bit
+// integer vectors.
+#include "raster/span_kernels.h"
+
+#if TAVRINE_WIDE_VECTORS
+#include <immintrin.h>
+
+#define SPAN_LANES_ENTRY WIDE_VECTORS
+#define SPAN_LANES_TARGET __attribute__((always_inline, target("avx2")))
+
+namespace {
+
+struct Lanes8 {
+  using I = __m256i;
+  using F = __m256;
+  static constexpr int kLanes = 8;
+
+  SPAN_LANES_TARGET static I Set1(int32_t x) { return _mm256_set1_epi32(x); }
+  SPAN_LANES_TARGET static I Lane() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+  SPAN_LANES_TARGET static I Load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
+  SPAN_LANES_TARGET static void Store(void* p, I x) { _mm256_storeu_si256(static_cast<__m256i*>(p), x); }
+  SPAN_LANES_TARGET static I Below(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), Lane()); }
+  SPAN_LANES_TARGET static I LoadN(const uint32_t* p, int n) {
+    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), Below(n));
+  }
+  SPAN_LANES_TARGET static void StoreN(uint32_t* p, I x, int n) {
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(p), Below(n), x);
+  }
+  SPAN_LANES_TARGET static F LoadF(const float* p) { return _mm256_loadu_ps(p); }
+  SPAN_LANES_TARGET static void StoreF(float* p, F x) { _mm256_storeu_ps(p, x); }
+  SPAN_LANES_TARGET static F LoadNF(const float* p, int n) { return _mm256_maskload_ps(p, Below(n)); }
+  SPAN_LANES_TARGET static void StoreNF(float* p, F x, int n) { _mm256_maskstore_ps(p, Below(n), x); }
+  SPAN_LANES_TARGET static I Add(I a, I b) { return _mm256_add_epi32(a, b); }
+  SPAN_LANES_TARGET static I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
+  SPAN_LANES_TARGET static I And(I a, I b) { return _mm256_and_si256(a, b); }
+  SPAN_LANES_TARGET static I Or(I a, I b) { return _mm256_or_si256(a, b); }
+  template <int k>
+  SPAN_LANES_TARGET static I Srl(I a) { return _mm256_srli_epi32(a, k); }
+  template <int k>
+  SPAN_LANES_TARGET static I Sll(I a) { return _mm256_slli_epi32(a, k); }
+  SPAN_LANES_TARGET static I SllBy(I a, int k) { return _mm256_sll_epi32(a, _mm_cvtsi32_si128(k)); }
+  SPAN_LANES_TARGET static I Add16(I a, I b) { return _mm256_add_epi16(a, b); }
+  template <int k>
+  SPAN_LANES_TARGET static I Srl16(I a) { return _mm256_srli_epi16(a, k); }
+  SPAN_LANES_TARGET static I Mul16(I a, I b) { return _mm256_mullo_epi16(a, b); }
+  SPAN_LANES_TARGET static I Mul32(I a, I b) { return _mm256_mullo_epi32(a, b); }
+  SPAN_LANES_TARGET static I AddsU8(I a, I b) { return _mm256_adds_epu8(a, b); }
+  SPAN_LANES_TARGET static I Select(I mask, I a, I b) { return _mm256_blendv_epi8(b, a, mask); }
+  SPAN_LANES_TARGET static F SelectF(I mask, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(mask)); }
+  SPAN_LANES_TARGET static I LessEqual(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LE_OQ)); }
+  SPAN_LANES_TARGET static bool Any(I mask) { return _mm256_movemask_ps(_mm256_castsi256_ps(mask)) != 0; }
+  SPAN_LANES_TARGET static bool All(I mask) { return _mm256_movemask_ps(_mm256_castsi256_ps(mask)) == 0xFF; }
+  // Each colour channel at the pixels first, first + 1, ...
+  struct Ramp {
+    I red, green, blue, alpha, specRed, specGreen, specBlue;
+  };
+  template <bool kBlend, bool kSpecular>
+  SPAN_LANES_TARGET static Ramp RampLanes(const int32_t* value, const int32_t* step, int first) {
+    const I at = Add(Lane(), Set1(first));
+    Ramp r{};
+    r.red = Add(Set1(value[0]), Mul32(Set1(step[0]), at));
+    r.green = Add(Set1(value[1]), Mul32(Set1(step[1]), at));
+    r.blue = Add(Set1(value[2]), Mul32(Set1(step[2]), at));
+    if constexpr (kBlend) r.alpha = Add(Set1(value[3]), Mul32(Set1(step[3]), at));
+    if constexpr (kSpecular) {
+      r.specRed = Add(Set1(value[4]), Mul32(Set1(step[4]), at));
+      r.specGreen = Add(Set1(value[5]), Mul32(Set1(step[5]), at));
+      r.specBlue = Add(Set1(value[6]), Mul32(Set1(step[6]), at));
+    }
+    return r;
+  }
+  SPAN_LANES_TARGET static I Steps(int32_t base, int32_t step, int offset) {
+    return Add(Set1(base), Mul32(Set1(step), Add(Lane(), Set1(offset))));
+  }
+  SPAN_LANES_TARGET static I Gather(const uint32_t* base, I index) {
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), index, 4);
+  }
+
+  // The colour ramps of a span, every channel in one vector: clamped first and last values in
+  // 16.16 with half a unit added, and the step between them.
+  SPAN_LANES_TARGET static void Ramps(const SpanSetup& c, float dx, float lastDx, float dy, float invSteps, int32_t* value,
+                                 int32_t* step) {
+    const __m256 base = _mm256_load_ps(c.colourBase), ddx = _mm256_load_ps(c.colourDdx);
+    const __m256 down = _mm256_mul_ps(_mm256_load_ps(c.colourDdy), _mm256_set1_ps(dy));
+    const __m256 zero = _mm256_setzero_ps(), top = _mm256_set1_ps(255.0f), scale = _mm256_set1_ps(65536.0f);
+    const __m256i half = _mm256_set1_epi32(32768);
+    __m256 first = _mm256_add_ps(_mm256_add_ps(base, _mm256_mul_ps(ddx, _mm256_set1_ps(dx))), down);
+    __m256 last = _mm256_add_ps(_mm256_add_ps(base, _mm256_mul_ps(ddx, _mm256_set1_ps(lastDx))), down);
+    first = _mm256_min_ps(_mm256_max_ps(first, zero), top);
+    last = _mm256_min_ps(_mm256_max_ps(last, zero), top);
+    const __m256i from = _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(first, scale)), half);
+    const __m256i to = _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(last, scale)), half);
+    const __m256 difference = _mm256_cvtepi32_ps(_mm256_sub_epi32(to, from));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(value), from);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(step),
+                       _mm256_cvttps_epi32(_mm256_mul_ps(difference, _mm256_set1_ps(invSteps))));
+  }
+};
+
+}  // namespace
+
+#include "raster/span_lanes.h"
+
+const SpanKernels wideSpanKernels = MakeLanesSpanKernels<Lanes8>(std::make_index_sequence<kSpanVariants>());
+
+#endif

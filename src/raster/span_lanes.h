@@ -1,0 +1,285 @@
+// span_lanes.h - the vector span loop, written once over a set of lane operations: Lanes4
+// (128-bit, span_kernels_128.cpp) and Lanes8 (256-bit, span_kernels_256.cpp). Only those two
+// files include it, each after defining its lane struct, SPAN_LANES_ENTRY (the attributes the
+// span functions need) and SPAN_LANES_TARGET (the same, and always inlined, for the helpers).
+//
+// A span is cut into the same runs of kSpanRun pixels as the plain loop, and each run into
+// chunks of one vector. Per chunk: the depths (stepped one by one, as the plain loop steps
+// them), the depth test as a lane mask, then colour ramp, texel address, bilinear weights,
+// modulate, specular and blend on all lanes at once, in 16-bit halves of 32-bit lanes where a
+// channel product needs them (0x00RR00BB and 0x000000GG); a lane that fails the depth test
+// keeps its old pixel. The rounding is the plain loop's, step for step. Most spans of the
+// show are a few pixels long, so a span's set-up is done in as few vector steps as it can.
+//
+// The lane struct L offers: I and F (integer and float vectors), kLanes, Set1, Lane (0, 1,
+// ...), Load/Store, LoadN/StoreN (first n lanes), LoadF/StoreF, LoadNF/StoreNF, Add, Sub, And,
+// Or, Srl<k>, Sll<k>, SllBy, Add16, Srl16<k>, Mul16, AddsU8, Select, SelectF, Below,
+// LessEqual, Any, All, Gather, Ramps (a span's colour ramps, all channels at once),
+// RampLanes (channels at the pixels first, first + 1, ...) and Steps (base + k x step).
+#pragma once
+#include <emmintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "raster/span_kernels.h"
+
+namespace {
+
+// x / 255 rounded, in each 16-bit half (x < 65,408 after the bias).
+template <class L>
+inline SPAN_LANES_TARGET typename L::I Div255Halves(typename L::I x) {
+  x = L::Add16(x, L::Set1(0x00800080));
+  return L::template Srl16<8>(L::Add16(x, L::template Srl16<8>(x)));
+}
+
+// (a x (256 - f) + b x f) >> 8 in each 16-bit half; f holds the weight in both halves.
+template <class L>
+inline SPAN_LANES_TARGET typename L::I LerpHalves(typename L::I a, typename L::I b, typename L::I f, typename L::I notF) {
+  return L::template Srl16<8>(L::Add16(L::Mul16(a, notF), L::Mul16(b, f)));
+}
+
+template <class L>
+inline SPAN_LANES_TARGET typename L::I RedBlue(typename L::I pixel) {
+  return L::And(pixel, L::Set1(0x00FF00FF));
+}
+
+template <class L>
+inline SPAN_LANES_TARGET typename L::I Green(typename L::I pixel) {
+  return L::And(L::template Srl<8>(pixel), L::Set1(0xFF));
+}
+
+// Texel indices of the lanes' texel columns x and rows y, wrapped.
+template <class L, bool kPowerOfTwo>
+inline SPAN_LANES_TARGET typename L::I TexelIndex(const SpanSampler& s, typename L::I x, typename L::I y) {
+  using I = typename L::I;
+  if constexpr (kPowerOfTwo) {
+    const I column = L::And(x, L::Set1(static_cast<int32_t>(s.widthMask)));
+    const I row = L::And(y, L::Set1(static_cast<int32_t>(s.heightMask)));
+    return L::Add(L::SllBy(row, s.widthShift), column);
+  } else {
+    alignas(32) uint32_t xs[L::kLanes], ys[L::kLanes], index[L::kLanes];
+    L::Store(xs, x);
+    L::Store(ys, y);
+    for (int k = 0; k < L::kLanes; ++k) index[k] = (ys[k] % s.height) * s.width + xs[k] % s.width;
+    return L::Load(index);
+  }
+}
+
+// The texel at each lane's 24.8 position, as red-blue and green halves.
+template <class L, unsigned kTexture, bool kPowerOfTwo>
+inline SPAN_LANES_TARGET void SampleLanes(const SpanSampler& s, typename L::I fu, typename L::I fv, typename L::I& rb,
+                                   typename L::I& g) {
+  using I = typename L::I;
+  const I x0 = L::template Srl<8>(fu), y0 = L::template Srl<8>(fv);
+  if constexpr (kTexture == kSpanNearest) {
+    const I texel = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y0));
+    rb = RedBlue<L>(texel);
+    g = Green<L>(texel);
+  } else {
+    const I one = L::Set1(1);
+    const I x1 = L::Add(x0, one), y1 = L::Add(y0, one);
+    const I t00 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y0));
+    const I t10 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x1, y0));
+    const I t01 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y1));
+    const I t11 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x1, y1));
+    // The weights, in both halves: f and 256 - f.
+    const I byte = L::Set1(255), twice256 = L::Set1(0x01000100);
+    const I ax = L::And(fu, byte), ay = L::And(fv, byte);
+    const I fx = L::Or(ax, L::template Sll<16>(ax)), fy = L::Or(ay, L::template Sll<16>(ay));
+    const I notFx = L::Sub(twice256, fx), notFy = L::Sub(twice256, fy);
+    const I topRb = LerpHalves<L>(RedBlue<L>(t00), RedBlue<L>(t10), fx, notFx);
+    const I topG = LerpHalves<L>(Green<L>(t00), Green<L>(t10), fx, notFx);
+    const I bottomRb = LerpHalves<L>(RedBlue<L>(t01), RedBlue<L>(t11), fx, notFx);
+    const I bottomG = LerpHalves<L>(Green<L>(t01), Green<L>(t11), fx, notFx);
+    rb = LerpHalves<L>(topRb, bottomRb, fy, notFy);
+    g = LerpHalves<L>(topG, bottomG, fy, notFy);
+  }
+}
+
+template <class L, int kBytes>
+inline SPAN_LANES_TARGET typename L::I LoadPixels(const uint8_t* p, int n) {
+  if constexpr (kBytes == 4) {
+    return n == L::kLanes ? L::Load(p) : L::LoadN(reinterpret_cast<const uint32_t*>(p), n);
+  } else {
+    alignas(32) uint32_t pixels[L::kLanes] = {};
+    for (int k = 0; k < n; ++k)
+      pixels[k] = p[3 * k] | static_cast<uint32_t>(p[3 * k + 1]) << 8 | static_cast<uint32_t>(p[3 * k + 2]) << 16;
+    return L::Load(pixels);
+  }
+}
+
+template <class L, int kBytes>
+inline SPAN_LANES_TARGET void StorePixels(uint8_t* p, typename L::I value, int n) {
+  if constexpr (kBytes == 4) {
+    if (n == L::kLanes) L::Store(p, value);
+    else L::StoreN(reinterpret_cast<uint32_t*>(p), value, n);
+  } else {
+    alignas(32) uint32_t pixels[L::kLanes];
+    L::Store(pixels, value);
+    for (int k = 0; k < n; ++k) {
+      p[3 * k] = static_cast<uint8_t>(pixels[k]);
+      p[3 * k + 1] = static_cast<uint8_t>(pixels[k] >> 8);
+      p[3 * k + 2] = static_cast<uint8_t>(pixels[k] >> 16);
+    }
+  }
+}
+
+// The texel positions at a span's first and last pixel (SpanExactTexel twice, side by side).
+inline SPAN_LANES_TARGET void SpanExactEnds(const SpanSetup& c, float dx, float lastDx, float dy, int32_t* ends) {
+  const __m128 px = _mm_setr_ps(dx, dx, lastDx, lastDx), down = _mm_set1_ps(dy);
+  const __m128 invW = _mm_add_ps(_mm_add_ps(_mm_load_ps(c.invWBase), _mm_mul_ps(_mm_load_ps(c.invWDdx), px)),
+                                 _mm_mul_ps(_mm_load_ps(c.invWDdy), down));
+  const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), invW);
+  const __m128 at = _mm_add_ps(_mm_add_ps(_mm_load_ps(c.texelBase), _mm_mul_ps(_mm_load_ps(c.texelDdx), px)),
+                               _mm_mul_ps(_mm_load_ps(c.texelDdy), down));
+  const __m128 clamped = _mm_min_ps(_mm_max_ps(_mm_mul_ps(at, w), _mm_setzero_ps()), _mm_load_ps(c.texelLimit));
+  const __m128 fixed = _mm_add_ps(_mm_mul_ps(clamped, _mm_load_ps(c.texelScale)), _mm_load_ps(c.texelBias));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(ends), _mm_cvttps_epi32(fixed));
+}
+
+// (to - from) / steps for u and v, truncated toward zero like the integer division: in double
+// precision the quotient of numbers below 2^31 by 1..8 lands on the right side of every whole
+// number.
+inline SPAN_LANES_TARGET void SpanDivideSteps(const int32_t* ends, int steps, int32_t& uStep, int32_t& vStep) {
+  const __m128i difference = _mm_sub_epi32(_mm_srli_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(ends)), 8),
+                                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(ends)));
+  const __m128i quotient =
+      _mm_cvttpd_epi32(_mm_div_pd(_mm_cvtepi32_pd(difference), _mm_set1_pd(static_cast<double>(steps))));
+  uStep = _mm_cvtsi128_si32(quotient);
+  vStep = _mm_cvtsi128_si32(_mm_srli_si128(quotient, 4));
+}
+
+// The depths of the lanes, stepped one by one as the plain loop steps them.
+template <size_t... kLane>
+inline SPAN_LANES_TARGET void StepDepths(float* depths, float& z, float zStep, std::index_sequence<kLane...>) {
+  ((depths[kLane] = z, z += zStep), ...);
+}
+
+template <class L, unsigned kTexture, bool kBlend, bool kSpecular, bool kPowerOfTwo, int kBytes>
+struct SpanLanes {
+  using I = typename L::I;
+  using F = typename L::F;
+  using Ramp = typename L::Ramp;
+  static constexpr int kLanes = L::kLanes;
+  static constexpr bool kTextured = kTexture != kSpanNoTexture;
+
+  // Pixels i .. i + n - 1 of the span (n <= kLanes): colour ramps from the span's values and
+  // steps, texel positions u + (offset + k) x uStep.
+  SPAN_LANES_TARGET static void Chunk(const SpanSetup& c, uint8_t* row, float* depthRow, float& z, float zStep,
+                                      const int32_t* value, const int32_t* step, int i, int n, int32_t u,
+                                      int32_t uStep, int32_t v, int32_t vStep, int offset) {
+    alignas(32) float depths[kLanes];
+    StepDepths(depths, z, zStep, std::make_index_sequence<kLanes>());
+    const F newDepth = L::LoadF(depths);
+    I mask = L::Below(n);
+    if (depthRow) {
+      float* d = depthRow + i;
+      const F oldDepth = n == kLanes ? L::LoadF(d) : L::LoadNF(d, n);
+      mask = L::And(mask, L::LessEqual(newDepth, oldDepth));
+      if (!L::Any(mask)) return;
+      const F merged = L::SelectF(mask, newDepth, oldDepth);
+      if (n == kLanes) L::StoreF(d, merged);
+      else L::StoreNF(d, merged, n);
+    }
+    const Ramp ramp = L::template RampLanes<kBlend, kSpecular>(value, step, i);
+    const I highHalf = L::Set1(static_cast<int32_t>(0xFFFF0000u));
+    // 0x00RR00BB and 0x000000GG of the vertex colour.
+    I rb = L::Or(L::And(ramp.red, highHalf), L::template Srl<16>(ramp.blue));
+    I g = L::template Srl<16>(ramp.green);
+    if constexpr (kTextured) {
+      I texelRb, texelG;
+      SampleLanes<L, kTexture, kPowerOfTwo>(c.sampler, L::Steps(u, uStep, offset), L::Steps(v, vStep, offset), texelRb,
+                                            texelG);
+      rb = Div255Halves<L>(L::Mul16(rb, texelRb));
+      g = Div255Halves<L>(L::Mul16(g, texelG));
+    }
+    I pixel = L::Or(rb, L::template Sll<8>(g));
+    if constexpr (kSpecular) {
+      const I specular = L::Or(L::Or(L::And(ramp.specRed, highHalf), L::template Srl<16>(ramp.specBlue)),
+                               L::And(L::template Srl<8>(ramp.specGreen), L::Set1(0xFF00)));
+      pixel = L::AddsU8(pixel, specular);
+    }
+    uint8_t* p = row + static_cast<size_t>(i) * kBytes;
+    if (!kBlend && kBytes == 4 && n == kLanes && L::All(mask)) {
+      L::Store(p, pixel);
+      return;
+    }
+    const I old = LoadPixels<L, kBytes>(p, n);
+    if constexpr (kBlend) {
+      const I level = L::template Srl<16>(ramp.alpha);
+      const I a = L::Or(level, L::template Sll<16>(level));
+      const I notA = L::Sub(L::Set1(0x00FF00FF), a);
+      const I blendRb = Div255Halves<L>(L::Add16(L::Mul16(RedBlue<L>(pixel), a), L::Mul16(RedBlue<L>(old), notA)));
+      const I blendG = Div255Halves<L>(L::Add16(L::Mul16(Green<L>(pixel), a), L::Mul16(Green<L>(old), notA)));
+      pixel = L::Or(blendRb, L::template Sll<8>(blendG));
+    }
+    StorePixels<L, kBytes>(p, L::Select(mask, pixel, old), n);
+  }
+
+  SPAN_LANES_ENTRY static void Fill(const SpanSetup& c, int y, int x0, int x1) {
+    const RasterTriangle& t = *c.tri;
+    const RasterTarget& target = *c.target;
+    const float dx = static_cast<float>(x0) + 0.5f - t.originX;
+    const float dy = static_cast<float>(y) + 0.5f - t.originY;
+    const int count = x1 - x0;
+    float z = SpanAt(t, kInterpZ, dx, dy);
+    const float zStep = t.ddx[kInterpZ];
+    const float lastDx = dx + static_cast<float>(count - 1);
+    const float invSteps = count > 1 ? 1.0f / static_cast<float>(count - 1) : 0.0f;
+    alignas(32) int32_t value[kSpanColours], step[kSpanColours];
+    L::Ramps(c, dx, lastDx, dy, invSteps, value, step);
+
+    uint8_t* row = target.pixels + static_cast<size_t>(y) * static_cast<size_t>(target.pitch) +
+                   static_cast<size_t>(x0) * kBytes;
+    float* depthRow =
+        target.depth ? target.depth + static_cast<size_t>(y) * static_cast<size_t>(target.width) + x0 : nullptr;
+    // Texel positions at the first and the last pixel: (u, v, u, v).
+    alignas(16) int32_t ends[4] = {};
+    if constexpr (kTextured) SpanExactEnds(c, dx, lastDx, dy, ends);
+    if (count <= kLanes) {
+      // The common case: one chunk, one run stepped from its first to its last pixel.
+      int32_t uStep = 0, vStep = 0;
+      if (kTextured && count > 1) SpanDivideSteps(ends, count - 1, uStep, vStep);
+      Chunk(c, row, depthRow, z, zStep, value, step, 0, count, ends[0], uStep, ends[1], vStep, 0);
+      return;
+    }
+    int32_t u = ends[0], v = ends[1];
+    for (int start = 0; start < count; start += kSpanRun) {
+      const int runLength = count - start < kSpanRun ? count - start : kSpanRun;
+      int32_t uStep = 0, vStep = 0, nextU = 0, nextV = 0;
+      if constexpr (kTextured) {
+        if (start + runLength < count) {
+          SpanExactTexel(c, dx + static_cast<float>(start + kSpanRun), dy, nextU, nextV);
+          uStep = (nextU - u) / kSpanRun;
+          vStep = (nextV - v) / kSpanRun;
+        } else if (runLength > 1) {
+          // The last run ends on the span's last pixel, not past it.
+          alignas(16) const int32_t last[4] = {u, v, ends[2], ends[3]};
+          SpanDivideSteps(last, runLength - 1, uStep, vStep);
+        }
+      }
+      for (int offset = 0; offset < runLength; offset += kLanes) {
+        const int i = start + offset;
+        Chunk(c, row, depthRow, z, zStep, value, step, i, count - i < kLanes ? count - i : kLanes, u, uStep, v, vStep,
+              offset);
+      }
+      u = nextU;
+      v = nextV;
+    }
+  }
+};
+
+template <class L, size_t kIndex>
+constexpr SpanFunction LanesSpanFor() {
+  return &SpanLanes<L, static_cast<unsigned>(kIndex >> 4), ((kIndex >> 3) & 1) != 0, ((kIndex >> 2) & 1) != 0,
+                    ((kIndex >> 1) & 1) != 0, (kIndex & 1) ? 4 : 3>::Fill;
+}
+
+template <class L, size_t... kIndex>
+constexpr SpanKernels MakeLanesSpanKernels(std::index_sequence<kIndex...>) {
+  return SpanKernels{{LanesSpanFor<L, kIndex>()...}};
+}
+
+}  // namespace

@@ -14,7 +14,7 @@ jobs="${JOBS:-2}"
 seconds="${1:-20}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(pcx tds bitmap_info bmp_surface module)
+[ ${#targets[@]} -gt 0 ] || targets=(pcx tds bmp texture module)
 crashes="$root/fuzz/crashes"
 
 case "$seconds" in
@@ -51,7 +51,7 @@ seed_files() {  # the pack's files a target reads
   case "$1" in
     pcx) find "$content" -iname '*.pcx' ;;
     tds) find "$content" -iname '*.3ds' ;;
-    bitmap_info|bmp_surface) find "$content" -iname '*.bmp' ;;
+    bmp|texture) find "$content" -iname '*.bmp' ;;
     module) find "$content" -iname '*.xm' ;;
   esac
 }

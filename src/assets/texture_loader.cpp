@@ -1,11 +1,9 @@
 #include "assets/texture_loader.h"
 
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "base/file.h"
-#include "platform/surface.h"
+#include "assets/bmp.h"
 #include "raster/device3d.h"
 
 const TexturePixelFormat SoftwareTextureFormats[5] = {
@@ -44,41 +42,6 @@ TexturePalette MakeTexturePalette(const uint8_t* colorTable, size_t entries) {
   return palette;
 }
 
-static uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-
-bool ReadBitmapInfo(const uint8_t* bytes, size_t length, BitmapInfo* info) {
-  if (length < 26 || bytes[0] != 'B' || bytes[1] != 'M') return false;
-  const uint32_t headerSize = Le32(bytes + 14);
-  if (headerSize == 12) {  // the oldest header: 16-bit sizes, 3-byte colour entries
-    if (length < 26) return false;
-    info->width = bytes[18] | bytes[19] << 8;
-    info->height = bytes[20] | bytes[21] << 8;
-    info->bitsPerPixel = static_cast<uint32_t>(bytes[24] | bytes[25] << 8);
-    info->colorTable.clear();
-    if (info->bitsPerPixel <= 8) {
-      const size_t entries = size_t{1} << info->bitsPerPixel;
-      for (size_t i = 0; i < entries && 26 + 3 * i + 3 <= length; ++i)
-        info->colorTable.insert(info->colorTable.end(), {bytes[26 + 3 * i], bytes[27 + 3 * i], bytes[28 + 3 * i], 0});
-    }
-    return true;
-  }
-  if (headerSize < 40 || length < 14 + size_t{40}) return false;
-  info->width = static_cast<int32_t>(Le32(bytes + 18));
-  info->height = static_cast<int32_t>(Le32(bytes + 22));
-  info->bitsPerPixel = static_cast<uint32_t>(bytes[28] | bytes[29] << 8);
-  uint32_t used = Le32(bytes + 46);
-  if (used == 0 && info->bitsPerPixel <= 8) used = 1u << info->bitsPerPixel;
-  if (info->bitsPerPixel > 8) used = 0;
-  const size_t tableStart = 14 + size_t{headerSize};
-  info->colorTable.clear();
-  if (used > 256 || tableStart > length || (length - tableStart) / 4 < used) return used == 0;
-  info->colorTable.assign(bytes + tableStart, bytes + tableStart + 4 * size_t{used});
-  return true;
-}
-
 // The colour a format keeps of a pixel: a palette entry, 5-6-5 bits, or the pixel itself.
 static uint32_t KeptColor(uint32_t pixel, const TexturePixelFormat& format, const TexturePalette& palette) {
   if (format.bitCount <= 8 && !palette.entries.empty()) {
@@ -114,27 +77,23 @@ void ReleaseMaterialTexture(MaterialTexture* record) {
 int LoadMaterialTexture(MaterialTexture* record, Device3D* device, const char* fileName) {
   if (!record || !device || !fileName) return 0;
   const std::string showName = std::string("Textures\\") + fileName;
-  std::vector<uint8_t> bytes;
-  BitmapInfo info;
-  if (!ReadShowFile(showName.c_str(), bytes) || !ReadBitmapInfo(bytes.data(), bytes.size(), &info)) return 0;
-  std::unique_ptr<Surface> bitmap(LoadBmpSurface(ShowFilePath(showName.c_str()).c_str(), 32));
-  if (!bitmap) return 0;
+  BmpPicture bitmap;
+  if (LoadBmpPicture(showName.c_str(), &bitmap) != BmpResult::Decoded) return 0;
 
   ReleaseMaterialTexture(record);
-  const TexturePixelFormat format = ChooseTextureFormat(SoftwareTextureFormats, 5, info.bitsPerPixel);
-  const TexturePalette palette =
-      format.bitCount <= 8 ? MakeTexturePalette(info.colorTable.data(), info.colorTable.size() / 4) : TexturePalette{};
+  const TexturePixelFormat format = ChooseTextureFormat(SoftwareTextureFormats, 5, bitmap.bitsPerPixel);
+  const TexturePalette palette = format.bitCount <= 8
+                                     ? MakeTexturePalette(bitmap.colorTable.data(), bitmap.colorTable.size() / 4)
+                                     : TexturePalette{};
   if (format.bitCount == 0) return 0;
 
-  std::vector<uint32_t> pixels(static_cast<size_t>(bitmap->width) * bitmap->height);
-  for (int y = 0; y < bitmap->height; ++y)
-    for (int x = 0; x < bitmap->width; ++x)
-      pixels[static_cast<size_t>(y) * bitmap->width + x] = KeptColor(bitmap->GetPixel(x, y), format, palette);
-  const uint32_t handle = device->CreateTexture(bitmap->width, bitmap->height, pixels.data());
+  std::vector<uint32_t> pixels(bitmap.pixels.size());
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = KeptColor(bitmap.pixels[i], format, palette);
+  const uint32_t handle = device->CreateTexture(bitmap.width, bitmap.height, pixels.data());
   if (handle == 0) return 0;
   record->device = device;
-  record->width = bitmap->width;
-  record->height = bitmap->height;
+  record->width = bitmap.width;
+  record->height = bitmap.height;
   record->handle = handle;
   return 1;
 }

@@ -51,14 +51,6 @@ struct TexturePalette {
 // for up to 16 entries, 8-bit above; none for an empty table.
 TexturePalette MakeTexturePalette(const uint8_t* colorTable, size_t entries);
 
-// What a BMP file's headers say, read with bounds checks; false when they are not a BMP.
-struct BitmapInfo {
-  int32_t width, height;
-  uint32_t bitsPerPixel;
-  std::vector<uint8_t> colorTable;  // 4 bytes per entry
-};
-bool ReadBitmapInfo(const uint8_t* bytes, size_t length, BitmapInfo* info);
-
 // 1 when the texture and its handle were made, 0 otherwise (the material then draws
 // untextured). A file that is missing or not a bitmap leaves the record untouched.
 int LoadMaterialTexture(MaterialTexture* record, Device3D* device, const char* fileName);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/file.h"
+#include "assets/bmp.h"
 #include "base/screen.h"
 #include "platform/display_results.h"
 
@@ -39,9 +39,14 @@ void UploadFrameBuffer(DisplayContext* context, const uint32_t* pixels) {
 }
 
 ImageSurface LoadImageSurface(const char* path, DisplayContext* context) {
-  if (!path) return nullptr;
+  BmpPicture picture;
+  if (LoadBmpPicture(path, &picture) != BmpResult::Decoded) return nullptr;
   const uint32_t bits = context ? context->backBufferBits : 0;
-  return LoadBmpSurface(ShowFilePath(path).c_str(), bits == 24 ? 24 : 32);
+  Surface* surface = new Surface(picture.width, picture.height, bits == 24 ? 24 : 32);
+  const uint32_t* pixel = picture.pixels.data();
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) surface->SetPixel(x, y, *pixel++);
+  return surface;
 }
 
 int32_t CopyBitmapToSurface(Surface* surface, const Surface* bitmap, int x, int y, int width, int height) {

@@ -1,9 +1,5 @@
 #include "platform/surface.h"
 
-#include <SDL.h>
-
-#include <cstdio>
-
 #include <algorithm>
 #include <cstring>
 
@@ -313,62 +309,4 @@ bool BlitSurface(Surface& destination, const PixelRect* destRect, const Surface&
     BlitRows<3, 3>(destination, clipped, dst, source, src, columns, useKey, key);
   }
   return true;
-}
-
-// The decoder believes the size a header claims and allocates it before reading a pixel, so
-// a 29-byte file could ask for terabytes: the header is checked first. Pictures are at most
-// 16384 pixels a side and 16 million pixels in all, and uncompressed pixel rows must be in
-// the file.
-static bool PlausibleBmp(const std::vector<uint8_t>& file) {
-  auto u16 = [&](size_t at) { return static_cast<uint32_t>(file[at] | file[at + 1] << 8); };
-  auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-  if (file.size() < 26 || file.size() > (size_t{1} << 30) || file[0] != 'B' || file[1] != 'M') return false;
-  const uint32_t header = u32(14);
-  int64_t width, height;
-  uint32_t bits, compression = 0;
-  if (header == 12) {
-    width = u16(18);
-    height = u16(20);
-    bits = u16(24);
-  } else {
-    if (header < 40 || file.size() < 34) return false;
-    width = static_cast<int32_t>(u32(18));
-    height = static_cast<int32_t>(u32(22));
-    bits = u16(28);
-    compression = u32(30);
-  }
-  if (height < 0) height = -height;
-  if (width <= 0 || height == 0 || width > 16384 || height > 16384 || width * height > (int64_t{1} << 24)) return false;
-  if (compression == 0 || compression == 3) {
-    const int64_t rowBytes = (width * bits + 31) / 32 * 4;
-    if (int64_t{u32(10)} + rowBytes * height > static_cast<int64_t>(file.size())) return false;
-  }
-  return true;
-}
-
-Surface* LoadBmpSurface(const char* path, int bitsPerPixel) {
-  std::vector<uint8_t> file;
-  if (FILE* f = path ? std::fopen(path, "rb") : nullptr) {
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) file.insert(file.end(), chunk, chunk + got);
-    std::fclose(f);
-  }
-  if (!PlausibleBmp(file)) return nullptr;
-  SDL_Surface* loaded = SDL_LoadBMP_RW(SDL_RWFromConstMem(file.data(), static_cast<int>(file.size())), 1);
-  if (!loaded) return nullptr;
-  SDL_SetSurfaceBlendMode(loaded, SDL_BLENDMODE_NONE);
-  SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0);
-  SDL_FreeSurface(loaded);
-  if (!converted) return nullptr;
-  Surface* surface = new Surface(converted->w, converted->h, bitsPerPixel);
-  SDL_LockSurface(converted);
-  for (int y = 0; y < converted->h; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(converted->pixels) +
-                                                        static_cast<size_t>(y) * converted->pitch);
-    for (int x = 0; x < converted->w; ++x) surface->SetPixel(x, y, row[x] & 0xFFFFFF);
-  }
-  SDL_UnlockSurface(converted);
-  SDL_FreeSurface(converted);
-  return surface;
 }

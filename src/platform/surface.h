@@ -89,7 +89,3 @@ class DepthBuffer : public DisplayObject {
   int width, height;
   std::vector<float> depth;
 };
-
-// Reads a BMP file (1, 4, 8, 24 or 32 bits) into a new surface of the given depth;
-// null when the file is missing or unreadable.
-Surface* LoadBmpSurface(const char* path, int bitsPerPixel);

@@ -84,35 +84,6 @@ TEST(TexturePalette, ColourTableOrderAndCapabilities) {
   EXPECT_TRUE(none.entries.empty());
 }
 
-TEST(BitmapInfo, HeadersReadWithinTheirBytes) {
-  Image image(3, 2, 0x123456);
-  const std::vector<uint8_t> bmp24 = EncodeBmp24(image);
-  BitmapInfo info;
-  ASSERT_TRUE(ReadBitmapInfo(bmp24.data(), bmp24.size(), &info));
-  EXPECT_EQ(info.width, 3);
-  EXPECT_EQ(info.height, 2);
-  EXPECT_EQ(info.bitsPerPixel, 24u);
-  EXPECT_TRUE(info.colorTable.empty());
-
-  const std::vector<uint8_t> bmp8 = EncodeBmp8(Image(2, 2, 1), {0x000000, 0x112233, 0x445566});
-  ASSERT_TRUE(ReadBitmapInfo(bmp8.data(), bmp8.size(), &info));
-  EXPECT_EQ(info.bitsPerPixel, 8u);
-  ASSERT_GE(info.colorTable.size(), 12u);
-  EXPECT_EQ(info.colorTable[4], 0x33);  // blue first
-  EXPECT_EQ(info.colorTable[6], 0x11);
-
-  // Every cut of the header is refused or read without going past the cut.
-  for (size_t cut = 0; cut < 54 + 12; ++cut) {
-    std::vector<uint8_t> part(bmp8.begin(), bmp8.begin() + static_cast<long>(cut));
-    BitmapInfo partial;
-    if (ReadBitmapInfo(part.data(), part.size(), &partial)) {
-      EXPECT_LE(partial.colorTable.size(), cut);
-    }
-  }
-  const uint8_t text[] = "not a bitmap at all, just some words";
-  EXPECT_FALSE(ReadBitmapInfo(text, sizeof text, &info));
-}
-
 // A device that keeps what it is given.
 class TextureRecorder : public Device3D {
  public:

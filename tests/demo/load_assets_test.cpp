@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/bmp.h"
 #include "content/bmp_writer.h"
 #include "content/content.h"
 #include "display/display.h"
@@ -132,13 +133,13 @@ TEST_F(AssetLoading, ProgressScreensCountUpToAFullBar) {
   for (unsigned p = 0; p <= 100; ++p) EXPECT_EQ(LoadProgressBarHeight(p), static_cast<int>(p * 12 / 5)) << p;
 
   // Behind the text and the bar every screen shows the loading picture.
-  std::unique_ptr<Surface> picture(LoadBmpSurface((*root_ / "pack/Images/Loading.bmp").c_str(), 32));
-  ASSERT_NE(picture, nullptr);
-  ASSERT_EQ(picture->width, 320);
+  BmpPicture loading;
+  ASSERT_EQ(LoadBmpPicture((*root_ / "pack/Images/Loading.bmp").c_str(), &loading), BmpResult::Decoded);
+  ASSERT_EQ(loading.width, 320);
   for (size_t f = 1; f < frames.size(); ++f)
     for (int y = 80; y < 240; y += 7)
       for (int x = 0; x < 300; x += 11)
-        ASSERT_EQ(frames[f][static_cast<size_t>(y) * 320 + x], picture->GetPixel(x, y)) << f << " " << x << "," << y;
+        ASSERT_EQ(frames[f][static_cast<size_t>(y) * 320 + x], loading.pixels[static_cast<size_t>(y) * 320 + x]) << f << " " << x << "," << y;
   // The texts are drawn at the top left: white there, and the shadow, on every screen.
   for (size_t f = 1; f < frames.size(); ++f) {
     bool white = false, differs = false;
@@ -146,7 +147,7 @@ TEST_F(AssetLoading, ProgressScreensCountUpToAFullBar) {
       for (int x = 10; x < 90; ++x) {
         const uint32_t p = frames[f][static_cast<size_t>(y) * 320 + x];
         white |= p == 0xFFFFFF;
-        differs |= p != picture->GetPixel(x, y);
+        differs |= p != loading.pixels[static_cast<size_t>(y) * 320 + x];
       }
     EXPECT_TRUE(white && differs) << "screen " << f;
   }

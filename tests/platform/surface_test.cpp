@@ -75,9 +75,4 @@ TEST(Surface, BlitAcrossDepthsWithKeyAndBadRectangles) {
   EXPECT_EQ(dst.GetPixel(0, 0), 0x00FF00u);
 }
 
-TEST(Surface, BmpFilesThatCannotBeRead) {
-  EXPECT_EQ(LoadBmpSurface("/no/such/picture.bmp", 32), nullptr);
-  EXPECT_EQ(LoadBmpSurface("", 24), nullptr);
-}
-
 }  // namespace

@@ -14,6 +14,7 @@ use="${1:-test}"
 watch_packages=(
   build-essential cmake pkg-config ccache
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libopenmpt-dev libpng-dev libx11-dev
+  libfreetype-dev libharfbuzz-dev
 )
 # The tests, the benchmarks and the checks around them.
 test_packages=(

@@ -6,6 +6,7 @@
 #include "capture_command.h"
 #include "content/content.h"
 #include "frame_command.h"
+#include "glyph_atlas_command.h"
 #include "pcx2png.h"
 #include "scene_info.h"
 
@@ -16,7 +17,8 @@ static int Usage() {
                "  frame POSITION OUT.png [--content DIR]       render the show's frame at POSITION (0..122)\n"
                "  capture OUT.mkv [--fps N] [--content DIR]    render the whole show with music to a video\n"
                "  pcx2png IN.pcx OUT.png                       decode a PCX picture with the show's reader\n"
-               "  scene-info IN.3ds                            print a scene as the show loads it, as JSON\n");
+               "  scene-info IN.3ds                            print a scene as the show loads it, as JSON\n"
+               "  glyph-atlas OUT [--points 8,10]              write the show's face as the web page's glyph atlas\n");
   return 2;
 }
 
@@ -45,5 +47,6 @@ int main(int argc, char** argv) {
   if (command == "capture") return RunCaptureCommand(argc - 1, argv + 1);
   if (command == "pcx2png") return RunPcx2Png(argc - 1, argv + 1);
   if (command == "scene-info") return RunSceneInfo(argc - 1, argv + 1);
+  if (command == "glyph-atlas") return RunGlyphAtlasCommand(argc - 1, argv + 1);
   return Usage();
 }

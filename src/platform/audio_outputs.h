@@ -1,6 +1,7 @@
 // audio_outputs.h - where the sound library's frames go.
 //
-//   SdlAudioOutput     the sound card, through SDL's queued audio (about 100 ms kept queued)
+//   SdlAudioOutput     the sound card, through SDL's queued audio (about 100 ms kept queued;
+//                      native builds only, sdl_audio_output.cpp)
 //   SilentAudioOutput  no sound card: keeps time with a millisecond clock, discards the frames
 //   WavAudioOutput     offline: a 16-bit stereo WAV file kept in step with the frame counter
 //   NullAudioOutput    wants nothing (frame rendering, where only pictures matter)
@@ -33,7 +34,7 @@ class SdlAudioOutput : public AudioOutput {
 
 class SilentAudioOutput : public AudioOutput {
  public:
-  // `clockMs` gives milliseconds; without one SDL_GetTicks is used.
+  // `clockMs` gives milliseconds; without one a steady clock of the system is used.
   explicit SilentAudioOutput(std::function<uint32_t()> clockMs = nullptr);
   bool Open(int sampleRate, std::string* error) override;
   int FramesWanted() override;

@@ -4,8 +4,10 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 
-#include <algorithm>
 #include <map>
+#include <vector>
+
+#include "platform/glyphs.h"
 
 struct PlatformFont {
   TTF_Font* face;
@@ -102,26 +104,14 @@ void DrawSurfaceText(Surface& surface, PlatformFont* font, int x, int y, const c
   SDL_FreeSurface(rendered);
   if (!glyphs) return;
   SDL_LockSurface(glyphs);
-  const uint32_t cr = (color >> 16) & 0xFF, cg = (color >> 8) & 0xFF, cb = color & 0xFF;
-  const int x0 = std::max(x, 0), x1 = std::min(x + glyphs->w, surface.width);
-  const int y0 = std::max(y, 0), y1 = std::min(y + glyphs->h, surface.height);
-  for (int py = y0; py < y1; ++py) {
+  // The alpha byte of each ARGB pixel is the glyph coverage.
+  std::vector<uint8_t> alpha(static_cast<size_t>(glyphs->w) * static_cast<size_t>(glyphs->h));
+  for (int py = 0; py < glyphs->h; ++py) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(glyphs->pixels) +
-                                                        static_cast<size_t>(py - y) * glyphs->pitch);
-    for (int px = x0; px < x1; ++px) {
-      const uint32_t a = row[px - x] >> 24;
-      if (a == 0) continue;
-      uint32_t out = color & 0xFFFFFF;
-      if (a != 255) {
-        const uint32_t under = surface.GetPixel(px, py);
-        const uint32_t r = (cr * a + ((under >> 16) & 0xFF) * (255 - a) + 127) / 255;
-        const uint32_t g = (cg * a + ((under >> 8) & 0xFF) * (255 - a) + 127) / 255;
-        const uint32_t b = (cb * a + (under & 0xFF) * (255 - a) + 127) / 255;
-        out = r << 16 | g << 8 | b;
-      }
-      surface.SetPixel(px, py, out);
-    }
+                                                        static_cast<size_t>(py) * glyphs->pitch);
+    for (int px = 0; px < glyphs->w; ++px) alpha[static_cast<size_t>(py) * glyphs->w + px] = static_cast<uint8_t>(row[px] >> 24);
   }
+  BlendTextCoverage(surface, x, y, alpha.data(), glyphs->w, glyphs->h, glyphs->w, color);
   SDL_UnlockSurface(glyphs);
   SDL_FreeSurface(glyphs);
 }

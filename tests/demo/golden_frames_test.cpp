@@ -14,25 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "demo/demo.h"
-#include "platform/offline_platform.h"
 #include "png_writer.h"
 #include "support/every_width.h"
+#include "support/golden_frames.h"
 #include "test_paths.h"
 
 namespace {
-
-const double kPositions[] = {3.5, 13, 20, 28, 40, 52, 60, 68, 80, 89, 94, 100, 108, 118};
-
-uint64_t Fingerprint(const std::vector<uint32_t>& pixels) {
-  uint64_t hash = 1469598103934665603ull;  // FNV-1a over the pixel bytes
-  for (uint32_t p : pixels)
-    for (int shift = 0; shift < 32; shift += 8) {
-      hash ^= (p >> shift) & 0xFF;
-      hash *= 1099511628211ull;
-    }
-  return hash;
-}
 
 std::string GoldenPath() { return std::string(TAVRINE_SOURCE_DIR) + "/tests/golden/frames.txt"; }
 
@@ -46,25 +33,14 @@ TEST_P(GoldenFrames, ShowFramesMatchTheirFingerprints) {
     GTEST_SKIP() << "no content pack at " << content << " (build the 'content' target)";
 
   // One run of the show, keeping the first frame at or after each position.
-  OfflinePlatform offline(60);
   std::map<double, std::vector<uint32_t>> frames;
-  size_t next = 0;
-  offline.onFrame = [&](const OfflinePresenter& frame) {
-    if (!showState.running) return;
-    while (next < std::size(kPositions) && showState.position >= kPositions[next]) frames[kPositions[next++]] = frame.frame;
-    if (next == std::size(kPositions)) offline.system.PressKey(VK_ESCAPE_KEY);
-  };
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(content);
-  const int code = RunShow(&offline.platform);
-  std::filesystem::current_path(previous);
-  ASSERT_EQ(code, 0);
-  ASSERT_EQ(frames.size(), std::size(kPositions));
+  ASSERT_EQ(RenderGoldenFrames(content, frames), 0);
+  ASSERT_EQ(frames.size(), std::size(kGoldenPositions));
 
   std::ostringstream actual;
   for (const auto& [position, pixels] : frames) {
     char line[64];
-    std::snprintf(line, sizeof line, "%g %016llx\n", position, static_cast<unsigned long long>(Fingerprint(pixels)));
+    std::snprintf(line, sizeof line, "%g %s\n", position, FingerprintHex(FrameFingerprint(pixels)).c_str());
     actual << line;
   }
 
@@ -77,16 +53,11 @@ TEST_P(GoldenFrames, ShowFramesMatchTheirFingerprints) {
     GTEST_SKIP() << "wrote " << GoldenPath();
   }
 
-  std::ifstream golden(GoldenPath());
-  ASSERT_TRUE(golden) << "missing " << GoldenPath();
-  std::map<double, std::string> expected;
-  double position;
-  std::string hash;
-  while (golden >> position >> hash) expected[position] = hash;
+  ASSERT_TRUE(std::filesystem::exists(GoldenPath())) << "missing " << GoldenPath();
+  std::map<double, std::string> expected = ReadGoldenFingerprints(GoldenPath());
 
   for (const auto& [at, pixels] : frames) {
-    char got[17];
-    std::snprintf(got, sizeof got, "%016llx", static_cast<unsigned long long>(Fingerprint(pixels)));
+    const std::string got = FingerprintHex(FrameFingerprint(pixels));
     if (expected[at] != got) {
       const std::string png = "golden_mismatch_" + std::to_string(at).substr(0, 5) + ".png";
       std::string error;

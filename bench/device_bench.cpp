@@ -1,5 +1,5 @@
-// The software 3D device on its own: a lit, textured, half-transparent 2,000-triangle mesh,
-// and 12,500 blended points per frame as the starfield draws them. Each frame clears the
+// The software 3D device on its own: a lit, textured, half-transparent 2,000-triangle mesh
+// (torus_mesh.h), and 12,500 blended points per frame as the starfield draws them. Each frame clears the
 // depth buffer (and the 24/32-bit target) first, as the display does after presenting.
 #include <benchmark/benchmark.h>
 
@@ -11,39 +11,9 @@
 #include "base/maths.h"
 #include "platform/surface.h"
 #include "raster/software_device.h"
+#include "torus_mesh.h"
 
 namespace {
-
-constexpr float kPi = 3.14159265f;
-
-// A torus of 25 x 40 quads (2,000 triangles) in front of the camera, with vertex colours
-// shaded from a fixed light, alpha 128 and a dark specular.
-std::vector<LitVertex> MakeTorus() {
-  constexpr int kRings = 25, kSides = 40;
-  std::vector<LitVertex> grid((kRings + 1) * (kSides + 1));
-  for (int i = 0; i <= kRings; ++i)
-    for (int j = 0; j <= kSides; ++j) {
-      const float a = 2 * kPi * i / kRings, b = 2 * kPi * j / kSides;
-      const float nx = std::cos(a) * std::cos(b), ny = std::sin(b), nz = std::sin(a) * std::cos(b);
-      const float x = (60 + 25 * std::cos(b)) * std::cos(a), y = 25 * std::sin(b), z = (60 + 25 * std::cos(b)) * std::sin(a);
-      const float light = std::fmax(0.2f, 0.3f * nx + 0.8f * ny - 0.5f * nz);
-      const uint32_t level = static_cast<uint32_t>(std::fmin(1.0f, light) * 255.0f);
-      LitVertex& v = grid[i * (kSides + 1) + j];
-      // Turned to face the camera a little from above, pushed back along z.
-      v = LitVertex{x, y * 0.8f + z * 0.6f, 200 - y * 0.6f + z * 0.8f, 0, 0x80000000u | level << 16 | level << 8 | 255u,
-                    0xFF101010u, i * 0.25f, j * 0.125f};
-    }
-  std::vector<LitVertex> list;
-  for (int i = 0; i < kRings; ++i)
-    for (int j = 0; j < kSides; ++j) {
-      const LitVertex& a = grid[i * (kSides + 1) + j];
-      const LitVertex& b = grid[(i + 1) * (kSides + 1) + j];
-      const LitVertex& c = grid[(i + 1) * (kSides + 1) + j + 1];
-      const LitVertex& d = grid[i * (kSides + 1) + j + 1];
-      for (const LitVertex* v : {&a, &b, &c, &a, &c, &d}) list.push_back(*v);
-    }
-  return list;
-}
 
 void ClearFrame(Surface& surface, DepthBuffer& depth) {
   std::memset(surface.pixels.data(), 0, surface.pixels.size());
@@ -54,16 +24,11 @@ void BM_DeviceTexturedMesh(benchmark::State& state) {
   Surface surface(320, 240, static_cast<int>(state.range(0)));
   DepthBuffer depth(320, 240);
   SoftwareDevice device(&surface, &depth);
-  std::vector<uint32_t> texels(256 * 256);
-  for (int y = 0; y < 256; ++y)
-    for (int x = 0; x < 256; ++x)
-      texels[y * 256 + x] = static_cast<uint32_t>((x ^ y) & 0xFF) << 16 | static_cast<uint32_t>(x) << 8 | static_cast<uint32_t>(y);
+  const std::vector<uint32_t> texels = MakeTorusTexture();
   device.SetTextureHandle(device.CreateTexture(256, 256, texels.data()));
-  const Matrix4x4 view = MakeLookAt(SetVector(0, 0, 0), SetVector(0, 0, 1), SetVector(0, 1, 0));
-  const Matrix4x4 projection = MakePerspective(10.0f, 500.0f, 1.0f);
-  device.SetTransform(TransformState::View, view.m);
-  device.SetTransform(TransformState::Projection, projection.m);
-  const std::vector<LitVertex> mesh = MakeTorus();
+  device.SetTransform(TransformState::View, TorusView().m);
+  device.SetTransform(TransformState::Projection, TorusProjection().m);
+  const std::vector<LitVertex> mesh = MakeTorusMesh();
   for (auto _ : state) {
     ClearFrame(surface, depth);
     device.Begin(PrimitiveType::TriangleList);

@@ -21,6 +21,8 @@ test_packages=(
   googletest libgtest-dev libbenchmark-dev
   # independent readers and players the tests check the generated files with
   python3 python3-pil python3-numpy imagemagick assimp-utils openmpt123 xmp sox
+  # the benchmarks' anchor: Mesa's llvmpipe drawing off-screen through EGL
+  libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   # the sanitizer build and the fuzz targets
   clang libclang-rt-dev
   # capture to video, and the live show under a virtual display

@@ -170,9 +170,15 @@ void FillSpan(const SpanSetup& c, int y, int x0, int x1) {
   }
 }
 
+template <unsigned kTexture, bool kBlend, bool kSpecular, bool kPowerOfTwo, int kBytes>
+void FillSpans(const SpanSetup& c, const RasterSpan* spans, int count) {
+  for (int i = 0; i < count; ++i)
+    FillSpan<kTexture, kBlend, kSpecular, kPowerOfTwo, kBytes>(c, spans[i].y, spans[i].x0, spans[i].x1);
+}
+
 template <size_t kIndex>
 constexpr SpanFunction SpanFor() {
-  return &FillSpan<static_cast<unsigned>(kIndex >> 4), ((kIndex >> 3) & 1) != 0, ((kIndex >> 2) & 1) != 0,
+  return &FillSpans<static_cast<unsigned>(kIndex >> 4), ((kIndex >> 3) & 1) != 0, ((kIndex >> 2) & 1) != 0,
                    ((kIndex >> 1) & 1) != 0, (kIndex & 1) ? 4 : 3>;
 }
 

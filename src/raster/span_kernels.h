@@ -6,7 +6,7 @@
 //
 //   const SpanKernels& kernels = UsableSpanKernels();
 //   SpanSetup setup;  RasterPrepareSpans(tri, target, texture, setup);
-//   kernels.fill[SpanVariant(...)](setup, row, x0, x1);
+//   kernels.fill[SpanVariant(...)](setup, spans, count);   // up to kSpanBatch spans
 //
 // Everything a span needs that does not depend on its row is worked out once per triangle in
 // SpanSetup; what depends on the row is computed per span with the same float operations, in
@@ -48,8 +48,16 @@ struct SpanSetup {
   alignas(16) float texelLimit[4], texelScale[4], texelBias[4];
 };
 
-// Shades pixels x0 .. x1 - 1 of row y (inside the target, x0 < x1).
-using SpanFunction = void (*)(const SpanSetup&, int y, int x0, int x1);
+// Pixels x0 .. x1 - 1 of row y (inside the target, x0 < x1).
+struct RasterSpan {
+  int32_t y, x0, x1;
+};
+
+// Shades a batch of a triangle's spans. Batches let the vector loops work out every span's
+// ramps and texel steps first, each independent of the others, and then shade them all, so
+// the processor overlaps the spans instead of waiting out each one's divisions and fetches.
+using SpanFunction = void (*)(const SpanSetup&, const RasterSpan* spans, int count);
+constexpr int kSpanBatch = 32;
 
 enum SpanTexture : unsigned { kSpanNoTexture = 0, kSpanNearest = 1, kSpanBilinear = 2 };
 

@@ -218,56 +218,84 @@ struct SpanLanes {
     StorePixels<L, kBytes>(p, L::Select(mask, pixel, old), n);
   }
 
-  SPAN_LANES_ENTRY static void Fill(const SpanSetup& c, int y, int x0, int x1) {
+  // What a span's pixels need, worked out before any of them is shaded.
+  struct Plan {
+    alignas(32) int32_t value[kSpanColours];
+    alignas(32) int32_t step[kSpanColours];
+    alignas(16) int32_t ends[4];  // texel positions at the first and the last pixel: u, v, u, v
+    int32_t uStep, vStep;         // for a span of one run
+    float dx, dy, lastDx, z;
+    int count;
+    uint8_t* row;
+    float* depthRow;
+  };
+
+  SPAN_LANES_TARGET static void MakePlan(const SpanSetup& c, const RasterSpan& span, Plan& plan) {
     const RasterTriangle& t = *c.tri;
     const RasterTarget& target = *c.target;
-    const float dx = static_cast<float>(x0) + 0.5f - t.originX;
-    const float dy = static_cast<float>(y) + 0.5f - t.originY;
-    const int count = x1 - x0;
-    float z = SpanAt(t, kInterpZ, dx, dy);
-    const float zStep = t.ddx[kInterpZ];
+    const int count = span.x1 - span.x0;
+    const float dx = static_cast<float>(span.x0) + 0.5f - t.originX;
+    const float dy = static_cast<float>(span.y) + 0.5f - t.originY;
     const float lastDx = dx + static_cast<float>(count - 1);
     const float invSteps = count > 1 ? 1.0f / static_cast<float>(count - 1) : 0.0f;
-    alignas(32) int32_t value[kSpanColours], step[kSpanColours];
-    L::Ramps(c, dx, lastDx, dy, invSteps, value, step);
+    plan.count = count;
+    plan.dx = dx;
+    plan.dy = dy;
+    plan.lastDx = lastDx;
+    plan.z = SpanAt(t, kInterpZ, dx, dy);
+    L::Ramps(c, dx, lastDx, dy, invSteps, plan.value, plan.step);
+    plan.row = target.pixels + static_cast<size_t>(span.y) * static_cast<size_t>(target.pitch) +
+               static_cast<size_t>(span.x0) * kBytes;
+    plan.depthRow = target.depth ? target.depth + static_cast<size_t>(span.y) * static_cast<size_t>(target.width) +
+                                       span.x0
+                                 : nullptr;
+    plan.uStep = plan.vStep = 0;
+    if constexpr (kTextured) {
+      SpanExactEnds(c, dx, lastDx, dy, plan.ends);
+      // One run, stepped from its first to its last pixel.
+      if (count > 1 && count <= kSpanRun) SpanDivideSteps(plan.ends, count - 1, plan.uStep, plan.vStep);
+    }
+  }
 
-    uint8_t* row = target.pixels + static_cast<size_t>(y) * static_cast<size_t>(target.pitch) +
-                   static_cast<size_t>(x0) * kBytes;
-    float* depthRow =
-        target.depth ? target.depth + static_cast<size_t>(y) * static_cast<size_t>(target.width) + x0 : nullptr;
-    // Texel positions at the first and the last pixel: (u, v, u, v).
-    alignas(16) int32_t ends[4] = {};
-    if constexpr (kTextured) SpanExactEnds(c, dx, lastDx, dy, ends);
-    if (count <= kLanes) {
-      // The common case: one chunk, one run stepped from its first to its last pixel.
-      int32_t uStep = 0, vStep = 0;
-      if (kTextured && count > 1) SpanDivideSteps(ends, count - 1, uStep, vStep);
-      Chunk(c, row, depthRow, z, zStep, value, step, 0, count, ends[0], uStep, ends[1], vStep, 0);
+  SPAN_LANES_TARGET static void Shade(const SpanSetup& c, const Plan& plan) {
+    const int count = plan.count;
+    const float zStep = c.tri->ddx[kInterpZ];
+    float z = plan.z;
+    if (count <= kSpanRun) {
+      for (int i = 0; i < count; i += kLanes)
+        Chunk(c, plan.row, plan.depthRow, z, zStep, plan.value, plan.step, i, count - i < kLanes ? count - i : kLanes,
+              plan.ends[0], plan.uStep, plan.ends[1], plan.vStep, i);
       return;
     }
-    int32_t u = ends[0], v = ends[1];
+    int32_t u = plan.ends[0], v = plan.ends[1];
     for (int start = 0; start < count; start += kSpanRun) {
       const int runLength = count - start < kSpanRun ? count - start : kSpanRun;
       int32_t uStep = 0, vStep = 0, nextU = 0, nextV = 0;
       if constexpr (kTextured) {
         if (start + runLength < count) {
-          SpanExactTexel(c, dx + static_cast<float>(start + kSpanRun), dy, nextU, nextV);
+          SpanExactTexel(c, plan.dx + static_cast<float>(start + kSpanRun), plan.dy, nextU, nextV);
           uStep = (nextU - u) / kSpanRun;
           vStep = (nextV - v) / kSpanRun;
         } else if (runLength > 1) {
           // The last run ends on the span's last pixel, not past it.
-          alignas(16) const int32_t last[4] = {u, v, ends[2], ends[3]};
+          alignas(16) const int32_t last[4] = {u, v, plan.ends[2], plan.ends[3]};
           SpanDivideSteps(last, runLength - 1, uStep, vStep);
         }
       }
       for (int offset = 0; offset < runLength; offset += kLanes) {
         const int i = start + offset;
-        Chunk(c, row, depthRow, z, zStep, value, step, i, count - i < kLanes ? count - i : kLanes, u, uStep, v, vStep,
-              offset);
+        Chunk(c, plan.row, plan.depthRow, z, zStep, plan.value, plan.step, i, count - i < kLanes ? count - i : kLanes,
+              u, uStep, v, vStep, offset);
       }
       u = nextU;
       v = nextV;
     }
+  }
+
+  SPAN_LANES_ENTRY static void Fill(const SpanSetup& c, const RasterSpan* spans, int count) {
+    Plan plans[kSpanBatch];
+    for (int k = 0; k < count; ++k) MakePlan(c, spans[k], plans[k]);
+    for (int k = 0; k < count; ++k) Shade(c, plans[k]);
   }
 };
 

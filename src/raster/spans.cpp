@@ -56,13 +56,31 @@ struct EdgeWalker {
   }
 };
 
-void WalkRows(const SpanSetup& c, SpanFunction fill, EdgeWalker& left, EdgeWalker& right, int rowBegin,
-              int rowEnd) {
-  const int width = c.target->width;
+// A triangle's spans, handed to the span loop a batch at a time.
+class SpanBatch {
+ public:
+  SpanBatch(const SpanSetup& setup, SpanFunction fill) : setup_(setup), fill_(fill) {}
+  void Add(int y, int x0, int x1) {
+    spans_[count_++] = RasterSpan{y, x0, x1};
+    if (count_ == kSpanBatch) Flush();
+  }
+  void Flush() {
+    if (count_ > 0) fill_(setup_, spans_, count_);
+    count_ = 0;
+  }
+
+ private:
+  const SpanSetup& setup_;
+  SpanFunction fill_;
+  RasterSpan spans_[kSpanBatch];
+  int count_ = 0;
+};
+
+void WalkRows(SpanBatch& batch, int width, EdgeWalker& left, EdgeWalker& right, int rowBegin, int rowEnd) {
   for (int row = rowBegin; row < rowEnd; ++row) {
     const int x0 = std::max(left.x, 0);
     const int x1 = std::min(right.x, width);
-    if (x0 < x1) fill(c, row, x0, x1);
+    if (x0 < x1) batch.Add(row, x0, x1);
     left.Next();
     right.Next();
   }
@@ -101,9 +119,6 @@ void RasterDrawTriangle(const RasterTriangle& tri, const RasterTarget& target, c
   if (mode == kSpanNoTexture) texture = nullptr;
   const SpanFunction fill = kernels.fill[SpanVariant(mode, !tri.opaque, tri.specular, texture && texture->powerOfTwo,
                                                      target.bytesPerPixel)];
-  SpanSetup context;
-  RasterPrepareSpans(tri, target, texture, context);
-
   const ScreenVertex& v0 = tri.v[0];
   const ScreenVertex& v1 = tri.v[1];
   const ScreenVertex& v2 = tri.v[2];
@@ -112,19 +127,24 @@ void RasterDrawTriangle(const RasterTriangle& tri, const RasterTarget& target, c
   const int row2 = std::min(RowAtOrBelow(v2.y), target.height);
   if (row0 >= row2) return;
 
+  SpanSetup context;
+  RasterPrepareSpans(tri, target, texture, context);
+  SpanBatch batch(context, fill);
+
   EdgeWalker longEdge, shortEdge;
   longEdge.Start(v0, v2, row0);
   EdgeWalker& left = tri.longEdgeOnLeft ? longEdge : shortEdge;
   EdgeWalker& right = tri.longEdgeOnLeft ? shortEdge : longEdge;
   if (row0 < row1) {
     shortEdge.Start(v0, v1, row0);
-    WalkRows(context, fill, left, right, row0, row1);
+    WalkRows(batch, target.width, left, right, row0, row1);
   }
   const int lower = std::max(row0, row1);
   if (lower < row2) {
     shortEdge.Start(v1, v2, lower);
-    WalkRows(context, fill, left, right, lower, row2);
+    WalkRows(batch, target.width, left, right, lower, row2);
   }
+  batch.Flush();
 }
 
 void RasterDrawPoint(const ScreenVertex& vertex, const RasterTarget& target, const RasterTexture* texture) {

@@ -31,8 +31,8 @@ ClipVertex Intersect(const ClipVertex& inside, float dIn, const ClipVertex& outs
 }  // namespace
 
 uint32_t RasterOutcode(const ClipVertex& v) {
-  if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || !std::isfinite(v.w))
-    return 0x3FFu;
+  // Times zero, an infinity or a NaN gives a NaN and a finite number a zero.
+  if (!(v.x * 0.0f + v.y * 0.0f + v.z * 0.0f + v.w * 0.0f == 0.0f)) return 0x3FFu;
   uint32_t code = 0;
   if (v.z < 0.0f) code |= kClipNear;
   if (v.z > v.w) code |= kClipFar;

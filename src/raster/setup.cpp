@@ -14,6 +14,7 @@ bool RasterMakeTexture(int width, int height, const uint32_t* pixels, RasterText
   texture.powerOfTwo = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
   texture.widthMask = static_cast<uint32_t>(width - 1);
   texture.heightMask = static_cast<uint32_t>(height - 1);
+  while ((1 << texture.widthShift) < width) ++texture.widthShift;
   // Texel addresses are (coordinate x size + size) x 256 in a signed 32-bit integer.
   texture.uLimit = std::floor(2147483647.0f / (256.0f * static_cast<float>(width))) - 2.0f;
   texture.vLimit = std::floor(2147483647.0f / (256.0f * static_cast<float>(height))) - 2.0f;
@@ -22,12 +23,16 @@ bool RasterMakeTexture(int width, int height, const uint32_t* pixels, RasterText
   return true;
 }
 
-bool RasterSetupTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
-                         const RasterTexture* texture, RasterTriangle& out) {
+bool RasterFacesViewer(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
   // Twice the signed area with y down: positive is clockwise on screen.
   const int64_t area2 = (int64_t{b.x} - a.x) * (int64_t{c.y} - a.y) -
                         (int64_t{c.x} - a.x) * (int64_t{b.y} - a.y);
-  if (area2 <= 0) return false;
+  return area2 > 0;
+}
+
+bool RasterSetupTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                         const RasterTexture* texture, RasterTriangle& out) {
+  if (!RasterFacesViewer(a, b, c)) return false;
 
   const ScreenVertex* s[3] = {&a, &b, &c};
   if (s[1]->y < s[0]->y) std::swap(s[0], s[1]);

@@ -17,6 +17,7 @@ struct RasterTexture {
   int width = 0, height = 0;
   bool powerOfTwo = false;
   uint32_t widthMask = 0, heightMask = 0;
+  int widthShift = 0;  // log2(width) when the sides are powers of two
   // Largest coordinate kept after the per-triangle shift, so texel addresses in 24.8 fixed
   // point stay inside 32 bits.
   float uLimit = 0.0f, vLimit = 0.0f;
@@ -42,6 +43,10 @@ struct RasterTriangle {
   bool opaque;            // every vertex alpha is 255: no blending needed
   bool specular;          // some vertex has a specular colour
 };
+
+// Whether the triangle winds clockwise on screen (y down) with a non-zero area: the only
+// triangles drawn.
+bool RasterFacesViewer(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
 
 // False when the triangle is culled (counter-clockwise or zero area).
 bool RasterSetupTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,

@@ -15,10 +15,25 @@ namespace {
 
 const float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// The largest-magnitude whole number at or below x; whole numbers (infinities, NaN and zeros
+// of either sign included) come back as they are.
+float FloorOf(float x) {
+  if (!(std::fabs(x) < 8388608.0f) || x == 0.0f) return x;
+  const float whole = static_cast<float>(static_cast<int32_t>(x));
+  return whole > x ? whole - 1.0f : whole;
+}
+
+// The smaller of two numbers, the other one when one is not a number (as fmin).
+float SmallerOf(float x, float y) {
+  if (std::isnan(x)) return y;
+  if (std::isnan(y)) return x;
+  return y < x ? y : x;
+}
+
 // Shifts a triangle's coordinate so that its smallest value lies in 0..1 (tiling makes
 // that invisible) and keeps the rest within the texture's addressable range.
 void RebaseCoordinates(float& a, float& b, float& c, float limit) {
-  const float base = std::floor(std::fmin(a, std::fmin(b, c)));
+  const float base = FloorOf(SmallerOf(a, SmallerOf(b, c)));
   for (float* value : {&a, &b, &c}) {
     float shifted = std::isfinite(base) ? *value - base : 0.0f;
     if (!(shifted >= 0.0f)) shifted = 0.0f;
@@ -77,9 +92,7 @@ void SoftwareDevice::Begin(PrimitiveType type) {
 }
 
 static void DrawClippedTriangle(const RasterTarget& target, const SpanKernels& kernels, const RasterTexture* texture,
-                                const ClipVertex* in) {
-  const uint32_t a = RasterOutcode(in[0]), b = RasterOutcode(in[1]), c = RasterOutcode(in[2]);
-  if (a & b & c) return;  // wholly outside one plane
+                                const ClipVertex* in, uint32_t a, uint32_t b, uint32_t c) {
   const RasterViewport viewport{target.width, target.height};
   ClipVertex clipped[kMaxClippedVertices];
   const ClipVertex* polygon = in;
@@ -99,6 +112,39 @@ static void DrawClippedTriangle(const RasterTarget& target, const SpanKernels& k
       RasterDrawTriangle(tri, target, texture, kernels);
 }
 
+// One triangle of a list. Most are unclipped, and half of a closed mesh faces away: the
+// positions alone decide those before any attribute is touched.
+static void DrawListTriangle(const float viewProjection[16], const RasterTarget& target, const SpanKernels& kernels,
+                             const RasterTexture* texture, const LitVertex* in) {
+  ClipVertex clip[3];
+  for (int i = 0; i < 3; ++i) RasterTransformPosition(viewProjection, in[i], clip[i]);
+  const uint32_t a = RasterOutcode(clip[0]), b = RasterOutcode(clip[1]), c = RasterOutcode(clip[2]);
+  if (a & b & c) return;  // wholly outside one plane
+  const bool mustClip = (a | b | c) & kClipMustClip;
+  ScreenVertex screen[3];
+  if (!mustClip) {
+    const RasterViewport viewport{target.width, target.height};
+    for (int i = 0; i < 3; ++i)
+      if (!RasterProjectPosition(clip[i], viewport, screen[i])) return;
+    if (!RasterFacesViewer(screen[0], screen[1], screen[2])) return;
+  }
+  LitVertex v[3] = {in[0], in[1], in[2]};
+  if (texture) {
+    RasterWrapCoordinates(v[0].tu, v[1].tu, v[2].tu);
+    RasterWrapCoordinates(v[0].tv, v[1].tv, v[2].tv);
+    RebaseCoordinates(v[0].tu, v[1].tu, v[2].tu, texture->uLimit);
+    RebaseCoordinates(v[0].tv, v[1].tv, v[2].tv, texture->vLimit);
+  }
+  for (int i = 0; i < 3; ++i) RasterUnpackAttributes(v[i], clip[i]);
+  if (mustClip) {
+    DrawClippedTriangle(target, kernels, texture, clip, a, b, c);
+    return;
+  }
+  for (int i = 0; i < 3; ++i) RasterProjectAttributes(clip[i], screen[i]);
+  RasterTriangle tri;
+  if (RasterSetupTriangle(screen[0], screen[1], screen[2], texture, tri)) RasterDrawTriangle(tri, target, texture, kernels);
+}
+
 void SoftwareDevice::Vertex(const LitVertex& vertex) {
   State& s = *state;
   if (!s.begun || !s.targetOk) return;
@@ -115,17 +161,7 @@ void SoftwareDevice::Vertex(const LitVertex& vertex) {
   s.pending[s.pendingCount++] = vertex;
   if (s.pendingCount < 3) return;
   s.pendingCount = 0;
-  LitVertex v[3] = {s.pending[0], s.pending[1], s.pending[2]};
-  if (texture) {
-    RasterWrapCoordinates(v[0].tu, v[1].tu, v[2].tu);
-    RasterWrapCoordinates(v[0].tv, v[1].tv, v[2].tv);
-    RebaseCoordinates(v[0].tu, v[1].tu, v[2].tu, texture->uLimit);
-    RebaseCoordinates(v[0].tv, v[1].tv, v[2].tv, texture->vLimit);
-  }
-  const ClipVertex clip[3] = {RasterTransformVertex(s.viewProjection, v[0]),
-                              RasterTransformVertex(s.viewProjection, v[1]),
-                              RasterTransformVertex(s.viewProjection, v[2])};
-  DrawClippedTriangle(s.target, *s.kernels, texture, clip);
+  DrawListTriangle(s.viewProjection, s.target, *s.kernels, texture, s.pending);
 }
 
 void SoftwareDevice::End() {

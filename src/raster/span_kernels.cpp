@@ -207,13 +207,6 @@ void RasterPrepareSpans(const RasterTriangle& tri, const RasterTarget& target, c
                         SpanSetup& setup) {
   setup.tri = &tri;
   setup.target = &target;
-  for (int i = 0; i < kSpanColours; ++i) {
-    const int from = kSpanColourFirst + i;
-    const bool colour = from < kInterpolantCount;
-    setup.colourBase[i] = colour ? tri.base[from] : 0.0f;
-    setup.colourDdx[i] = colour ? tri.ddx[from] : 0.0f;
-    setup.colourDdy[i] = colour ? tri.ddy[from] : 0.0f;
-  }
   for (int i = 0; i < 4; ++i) {
     const int uv = (i & 1) ? kInterpVW : kInterpUW;
     setup.texelBase[i] = tri.base[uv];
@@ -232,7 +225,7 @@ void RasterPrepareSpans(const RasterTriangle& tri, const RasterTarget& target, c
   s.height = static_cast<uint32_t>(texture->height);
   s.widthMask = texture->widthMask;
   s.heightMask = texture->heightMask;
-  while ((1u << s.widthShift) < s.width) ++s.widthShift;
+  s.widthShift = texture->widthShift;
   s.uLimit = texture->uLimit;
   s.vLimit = texture->vLimit;
   s.uScale = static_cast<float>(texture->width) * 256.0f;

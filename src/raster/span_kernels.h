@@ -29,18 +29,16 @@ struct SpanSampler {
   float uBias = 0, vBias = 0;    // one texture size added (less half a texel for bilinear)
 };
 
-// The colour interpolants side by side (red, green, blue, alpha, specular red, green, blue,
-// and a zero), so that a span's ramps are set up in one go.
+// The colour interpolants lie side by side in a triangle's arrays (red, green, blue, alpha,
+// specular red, green, blue, and the zero pad), so that a span's ramps are set up in one go.
 constexpr int kSpanColours = 8;
 constexpr int kSpanColourFirst = kInterpR;
+static_assert(kSpanColourFirst + kSpanColours == kInterpolantCount, "the colours end the interpolants");
 
 struct SpanSetup {
   const RasterTriangle* tri = nullptr;
   const RasterTarget* target = nullptr;
   SpanSampler sampler;
-  alignas(32) float colourBase[kSpanColours];
-  alignas(32) float colourDdx[kSpanColours];
-  alignas(32) float colourDdy[kSpanColours];
   // u/w, v/w twice over and 1/w four times, and the sampler's limits, scales and biases for
   // (u, v, u, v): a span's first and last texel positions are worked out side by side.
   alignas(16) float texelBase[4], texelDdx[4], texelDdy[4];

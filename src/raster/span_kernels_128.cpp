@@ -123,9 +123,10 @@ struct Lanes4 {
                     int32_t* step) {
     const F zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), scale = _mm_set1_ps(65536.0f);
     const I half = _mm_set1_epi32(32768);
-    for (int h = 0; h < kSpanColours; h += 4) {
-      const F base = _mm_load_ps(c.colourBase + h), ddx = _mm_load_ps(c.colourDdx + h);
-      const F down = _mm_mul_ps(_mm_load_ps(c.colourDdy + h), _mm_set1_ps(dy));
+    const RasterTriangle& t = *c.tri;
+    for (int h = kSpanColourFirst; h < kSpanColourFirst + kSpanColours; h += 4) {
+      const F base = _mm_loadu_ps(t.base + h), ddx = _mm_loadu_ps(t.ddx + h);
+      const F down = _mm_mul_ps(_mm_loadu_ps(t.ddy + h), _mm_set1_ps(dy));
       F first = _mm_add_ps(_mm_add_ps(base, _mm_mul_ps(ddx, _mm_set1_ps(dx))), down);
       F last = _mm_add_ps(_mm_add_ps(base, _mm_mul_ps(ddx, _mm_set1_ps(lastDx))), down);
       first = _mm_min_ps(_mm_max_ps(first, zero), top);
@@ -133,8 +134,9 @@ struct Lanes4 {
       const I from = _mm_add_epi32(_mm_cvttps_epi32(_mm_mul_ps(first, scale)), half);
       const I to = _mm_add_epi32(_mm_cvttps_epi32(_mm_mul_ps(last, scale)), half);
       const F difference = _mm_cvtepi32_ps(_mm_sub_epi32(to, from));
-      _mm_store_si128(reinterpret_cast<I*>(value + h), from);
-      _mm_store_si128(reinterpret_cast<I*>(step + h), _mm_cvttps_epi32(_mm_mul_ps(difference, _mm_set1_ps(invSteps))));
+      _mm_store_si128(reinterpret_cast<I*>(value + h - kSpanColourFirst), from);
+      _mm_store_si128(reinterpret_cast<I*>(step + h - kSpanColourFirst),
+                      _mm_cvttps_epi32(_mm_mul_ps(difference, _mm_set1_ps(invSteps))));
     }
   }
 };

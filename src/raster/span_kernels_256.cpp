@@ -81,8 +81,9 @@ struct Lanes8 {
   // 16.16 with half a unit added, and the step between them.
   SPAN_LANES_TARGET static void Ramps(const SpanSetup& c, float dx, float lastDx, float dy, float invSteps, int32_t* value,
                                  int32_t* step) {
-    const __m256 base = _mm256_load_ps(c.colourBase), ddx = _mm256_load_ps(c.colourDdx);
-    const __m256 down = _mm256_mul_ps(_mm256_load_ps(c.colourDdy), _mm256_set1_ps(dy));
+    const RasterTriangle& t = *c.tri;
+    const __m256 base = _mm256_loadu_ps(t.base + kSpanColourFirst), ddx = _mm256_loadu_ps(t.ddx + kSpanColourFirst);
+    const __m256 down = _mm256_mul_ps(_mm256_loadu_ps(t.ddy + kSpanColourFirst), _mm256_set1_ps(dy));
     const __m256 zero = _mm256_setzero_ps(), top = _mm256_set1_ps(255.0f), scale = _mm256_set1_ps(65536.0f);
     const __m256i half = _mm256_set1_epi32(32768);
     __m256 first = _mm256_add_ps(_mm256_add_ps(base, _mm256_mul_ps(ddx, _mm256_set1_ps(dx))), down);

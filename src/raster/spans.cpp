@@ -47,12 +47,12 @@ struct EdgeWalker {
   }
 
   void Next() {
+    // Without a branch: whether the remainder borrows is as good as random from row to row.
     x += stepX;
     remainder -= stepRemainder;
-    if (remainder < 0) {
-      ++x;
-      remainder += denominator;
-    }
+    const int64_t borrow = remainder >> 63;  // -1 when the remainder went below zero
+    x -= static_cast<int32_t>(borrow);
+    remainder += denominator & borrow;
   }
 };
 

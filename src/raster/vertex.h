@@ -31,6 +31,7 @@ enum RasterInterpolant {
   kInterpZ, kInterpInvW, kInterpUW, kInterpVW,
   kInterpR, kInterpG, kInterpB, kInterpA,
   kInterpSR, kInterpSG, kInterpSB,
+  kInterpPad,  // always 0: twelve interpolants set up three vectors of four at a time
   kInterpolantCount
 };
 
@@ -52,10 +53,17 @@ void RasterMultiplyMatrices(const float first[16], const float second[16], float
 
 // v' = (x, y, z, 1) x m, with the colours unpacked to 0..255 floats.
 ClipVertex RasterTransformVertex(const float m[16], const LitVertex& vertex);
+// The same in two halves: the position alone, then the attributes.
+void RasterTransformPosition(const float m[16], const LitVertex& vertex, ClipVertex& out);
+void RasterUnpackAttributes(const LitVertex& vertex, ClipVertex& out);
 
 // Projects a clipped vertex onto the viewport. False when the vertex cannot be placed
 // (w not positive, or a coordinate not finite or too far outside the guard band).
 bool RasterProjectVertex(const ClipVertex& in, const RasterViewport& viewport, ScreenVertex& out);
+// The same in two halves: the screen position (out.x, out.y) with the test, enough to cull a
+// triangle, then the interpolants of a vertex whose position was placed.
+bool RasterProjectPosition(const ClipVertex& in, const RasterViewport& viewport, ScreenVertex& out);
+void RasterProjectAttributes(const ClipVertex& in, ScreenVertex& out);
 
 // The wrap-u / wrap-v rule: within one triangle a coordinate goes the short way across
 // whole numbers (0.9 -> 0.1 passes through 1.0). Vertices more than 0.5 below the largest

@@ -14,12 +14,16 @@ bool RasterMakeTexture(int width, int height, const uint32_t* pixels, RasterText
   texture.powerOfTwo = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
   texture.widthMask = static_cast<uint32_t>(width - 1);
   texture.heightMask = static_cast<uint32_t>(height - 1);
-  while ((1 << texture.widthShift) < width) ++texture.widthShift;
   // Texel addresses are (coordinate x size + size) x 256 in a signed 32-bit integer.
   texture.uLimit = std::floor(2147483647.0f / (256.0f * static_cast<float>(width))) - 2.0f;
   texture.vLimit = std::floor(2147483647.0f / (256.0f * static_cast<float>(height))) - 2.0f;
-  texture.texels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-  for (size_t i = 0; i < texture.texels.size(); ++i) texture.texels[i] = pixels[i] & 0xFFFFFFu;
+  texture.pitch = width + 1;
+  texture.texels.resize(static_cast<size_t>(texture.pitch) * static_cast<size_t>(height));
+  for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+    uint32_t* row = texture.texels.data() + y * static_cast<size_t>(texture.pitch);
+    for (size_t x = 0; x < static_cast<size_t>(width); ++x) row[x] = pixels[y * static_cast<size_t>(width) + x] & 0xFFFFFFu;
+    row[width] = row[0];
+  }
   return true;
 }
 

@@ -12,12 +12,13 @@
 
 #include "raster/vertex.h"
 
-// A registered texture: 0x00RRGGBB texels, rows without padding.
+// A registered texture: 0x00RRGGBB texels, `pitch` = width + 1 to a row: the extra texel
+// repeats the row's first, so that a texel and its right neighbour (wrapping) always lie
+// side by side in memory and bilinear filtering fetches them as one pair.
 struct RasterTexture {
-  int width = 0, height = 0;
+  int width = 0, height = 0, pitch = 0;
   bool powerOfTwo = false;
   uint32_t widthMask = 0, heightMask = 0;
-  int widthShift = 0;  // log2(width) when the sides are powers of two
   // Largest coordinate kept after the per-triangle shift, so texel addresses in 24.8 fixed
   // point stay inside 32 bits.
   float uLimit = 0.0f, vLimit = 0.0f;

@@ -36,8 +36,8 @@ RASTER_INLINE uint32_t Blend(uint32_t source, uint32_t destination, uint32_t a) 
 
 template <bool kPowerOfTwo>
 RASTER_INLINE uint32_t Texel(const SpanSampler& s, uint32_t x, uint32_t y) {
-  if constexpr (kPowerOfTwo) return s.texels[(y & s.heightMask) * s.width + (x & s.widthMask)];
-  else return s.texels[(y % s.height) * s.width + x % s.width];
+  if constexpr (kPowerOfTwo) return s.texels[(y & s.heightMask) * s.pitch + (x & s.widthMask)];
+  else return s.texels[(y % s.height) * s.pitch + x % s.width];
 }
 
 template <unsigned kTexture, bool kPowerOfTwo>
@@ -225,7 +225,7 @@ void RasterPrepareSpans(const RasterTriangle& tri, const RasterTarget& target, c
   s.height = static_cast<uint32_t>(texture->height);
   s.widthMask = texture->widthMask;
   s.heightMask = texture->heightMask;
-  s.widthShift = texture->widthShift;
+  s.pitch = static_cast<uint32_t>(texture->pitch);
   s.uLimit = texture->uLimit;
   s.vLimit = texture->vLimit;
   s.uScale = static_cast<float>(texture->width) * 256.0f;

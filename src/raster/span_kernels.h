@@ -22,8 +22,7 @@
 // The texture constants of one triangle, as the pixel loops address texels.
 struct SpanSampler {
   const uint32_t* texels = nullptr;
-  uint32_t width = 1, height = 1, widthMask = 0, heightMask = 0;
-  int widthShift = 0;            // log2(width) for power-of-two textures
+  uint32_t width = 1, height = 1, pitch = 2, widthMask = 0, heightMask = 0;
   float uLimit = 0, vLimit = 0;
   float uScale = 0, vScale = 0;  // size x 256: texel coordinates in 24.8 fixed point
   float uBias = 0, vBias = 0;    // one texture size added (less half a texel for bilinear)

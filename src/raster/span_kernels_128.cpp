@@ -53,7 +53,6 @@ struct Lanes4 {
   SPAN_LANES_TARGET static I Srl(I a) { return _mm_srli_epi32(a, k); }
   template <int k>
   SPAN_LANES_TARGET static I Sll(I a) { return _mm_slli_epi32(a, k); }
-  SPAN_LANES_TARGET static I SllBy(I a, int k) { return _mm_sll_epi32(a, _mm_cvtsi32_si128(k)); }
   SPAN_LANES_TARGET static I Add16(I a, I b) { return _mm_add_epi16(a, b); }
   template <int k>
   SPAN_LANES_TARGET static I Srl16(I a) { return _mm_srli_epi16(a, k); }
@@ -116,6 +115,14 @@ struct Lanes4 {
     Store(at, index);
     return _mm_setr_epi32(static_cast<int>(base[at[0]]), static_cast<int>(base[at[1]]), static_cast<int>(base[at[2]]),
                           static_cast<int>(base[at[3]]));
+  }
+  SPAN_LANES_TARGET static void GatherPairs(const uint32_t* base, I index, I& first, I& second) {
+    alignas(16) uint32_t at[4];
+    Store(at, index);
+    first = _mm_setr_epi32(static_cast<int>(base[at[0]]), static_cast<int>(base[at[1]]), static_cast<int>(base[at[2]]),
+                           static_cast<int>(base[at[3]]));
+    second = _mm_setr_epi32(static_cast<int>(base[at[0] + 1]), static_cast<int>(base[at[1] + 1]),
+                            static_cast<int>(base[at[2] + 1]), static_cast<int>(base[at[3] + 1]));
   }
 
   // The colour ramps of a span, four channels per vector (see Lanes8::Ramps).

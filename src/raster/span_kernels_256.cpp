@@ -39,7 +39,6 @@ struct Lanes8 {
   SPAN_LANES_TARGET static I Srl(I a) { return _mm256_srli_epi32(a, k); }
   template <int k>
   SPAN_LANES_TARGET static I Sll(I a) { return _mm256_slli_epi32(a, k); }
-  SPAN_LANES_TARGET static I SllBy(I a, int k) { return _mm256_sll_epi32(a, _mm_cvtsi32_si128(k)); }
   SPAN_LANES_TARGET static I Add16(I a, I b) { return _mm256_add_epi16(a, b); }
   template <int k>
   SPAN_LANES_TARGET static I Srl16(I a) { return _mm256_srli_epi16(a, k); }
@@ -75,6 +74,17 @@ struct Lanes8 {
   }
   SPAN_LANES_TARGET static I Gather(const uint32_t* base, I index) {
     return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), index, 4);
+  }
+  // base[index] and base[index + 1] for every lane: four 64-bit fetches per half, then the
+  // first and second of each pair gathered into lane order.
+  SPAN_LANES_TARGET static void GatherPairs(const uint32_t* base, I index, I& first, I& second) {
+    const auto* at = reinterpret_cast<const long long*>(base);
+    const __m256 low = _mm256_castsi256_ps(_mm256_i32gather_epi64(at, _mm256_castsi256_si128(index), 4));
+    const __m256 high = _mm256_castsi256_ps(_mm256_i32gather_epi64(at, _mm256_extracti128_si256(index, 1), 4));
+    first = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0))),
+                                     _MM_SHUFFLE(3, 1, 2, 0));
+    second = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))),
+                                      _MM_SHUFFLE(3, 1, 2, 0));
   }
 
   // The colour ramps of a span, every channel in one vector: clamped first and last values in

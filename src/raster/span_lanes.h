@@ -13,8 +13,8 @@
 //
 // The lane struct L offers: I and F (integer and float vectors), kLanes, Set1, Lane (0, 1,
 // ...), Load/Store, LoadN/StoreN (first n lanes), LoadF/StoreF, LoadNF/StoreNF, Add, Sub, And,
-// Or, Srl<k>, Sll<k>, SllBy, Add16, Srl16<k>, Mul16, AddsU8, Select, SelectF, Below,
-// LessEqual, Any, All, Gather, Ramps (a span's colour ramps, all channels at once),
+// Or, Srl<k>, Sll<k>, Add16, Srl16<k>, Mul16, Mul32, AddsU8, Select, SelectF, Below,
+// LessEqual, Any, All, Gather, GatherPairs (a texel and the next), Ramps (a span's colour ramps, all channels at once),
 // RampLanes (channels at the pixels first, first + 1, ...) and Steps (base + k x step).
 #pragma once
 #include <emmintrin.h>
@@ -57,12 +57,12 @@ inline SPAN_LANES_TARGET typename L::I TexelIndex(const SpanSampler& s, typename
   if constexpr (kPowerOfTwo) {
     const I column = L::And(x, L::Set1(static_cast<int32_t>(s.widthMask)));
     const I row = L::And(y, L::Set1(static_cast<int32_t>(s.heightMask)));
-    return L::Add(L::SllBy(row, s.widthShift), column);
+    return L::Add(L::Mul32(row, L::Set1(static_cast<int32_t>(s.pitch))), column);
   } else {
     alignas(32) uint32_t xs[L::kLanes], ys[L::kLanes], index[L::kLanes];
     L::Store(xs, x);
     L::Store(ys, y);
-    for (int k = 0; k < L::kLanes; ++k) index[k] = (ys[k] % s.height) * s.width + xs[k] % s.width;
+    for (int k = 0; k < L::kLanes; ++k) index[k] = (ys[k] % s.height) * s.pitch + xs[k] % s.width;
     return L::Load(index);
   }
 }
@@ -78,12 +78,11 @@ inline SPAN_LANES_TARGET void SampleLanes(const SpanSampler& s, typename L::I fu
     rb = RedBlue<L>(texel);
     g = Green<L>(texel);
   } else {
-    const I one = L::Set1(1);
-    const I x1 = L::Add(x0, one), y1 = L::Add(y0, one);
-    const I t00 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y0));
-    const I t10 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x1, y0));
-    const I t01 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y1));
-    const I t11 = L::Gather(s.texels, TexelIndex<L, kPowerOfTwo>(s, x1, y1));
+    // Each texel with its right neighbour, in the row and the row below.
+    const I y1 = L::Add(y0, L::Set1(1));
+    I t00, t10, t01, t11;
+    L::GatherPairs(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y0), t00, t10);
+    L::GatherPairs(s.texels, TexelIndex<L, kPowerOfTwo>(s, x0, y1), t01, t11);
     // The weights, in both halves: f and 256 - f.
     const I byte = L::Set1(255), twice256 = L::Set1(0x01000100);
     const I ax = L::And(fu, byte), ay = L::And(fv, byte);

@@ -171,7 +171,7 @@ void RasterDrawPoint(const ScreenVertex& vertex, const RasterTarget& target, con
     if (!(v >= 0.0f && v < 1.0f)) v = 0.0f;
     const int tx = std::min(texture->width - 1, static_cast<int>(u * static_cast<float>(texture->width)));
     const int ty = std::min(texture->height - 1, static_cast<int>(v * static_cast<float>(texture->height)));
-    const uint32_t texel = texture->texels[static_cast<size_t>(ty) * static_cast<size_t>(texture->width) + tx];
+    const uint32_t texel = texture->texels[static_cast<size_t>(ty) * static_cast<size_t>(texture->pitch) + tx];
     r = SpanDiv255(r * ((texel >> 16) & 0xFF));
     g = SpanDiv255(g * ((texel >> 8) & 0xFF));
     b = SpanDiv255(b * (texel & 0xFF));

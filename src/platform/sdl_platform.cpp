@@ -10,6 +10,7 @@
 #include "base/screen.h"
 #include "platform/audio_outputs.h"
 #include "platform/display_results.h"
+#include "platform/message_box.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -134,8 +135,21 @@ void SdlSystem::MessageBox(PlatformWindow* owner, const char* text, const char* 
   // Said on stderr first, so a run without a display still tells what happened.
   std::fprintf(stderr, "%s: %s\n", caption, text);
   std::fflush(stderr);
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
   SDL_Window* parent = owner ? static_cast<SDL_Window*>(owner->native) : nullptr;
-  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, parent);
+  // TAVRINE_OWN_MESSAGE_BOX=1 skips the system's box, so that ours can be tried anywhere.
+  const char* own = std::getenv("TAVRINE_OWN_MESSAGE_BOX");
+  const bool forced = own && *own && std::strcmp(own, "0") != 0;
+  if (!forced && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, parent) == 0) return;
+  // A display nobody sees (SDL's offscreen and dummy drivers) could never answer a box.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool invisible = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+  if (invisible && !forced) return;
+  if (ShowDrawnMessageBox(caption, text, parent)) {
+    ++drawnMessageBoxes;
+  } else {
+    std::fprintf(stderr, "(no message box could be shown)\n");
+  }
 }
 
 void SdlSystem::ExitProcess(int code) {

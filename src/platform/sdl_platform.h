@@ -1,6 +1,7 @@
 // sdl_platform.h - the live platform: one full-screen SDL window showing the 320 x 240
 // picture scaled at 4:3 with black bars, keyboard and window events as window messages,
-// SDL's millisecond clock, SDL message boxes (the text also goes to stderr), and SDL audio.
+// SDL's millisecond clock, message boxes (the text also goes to stderr; SDL's box, else one
+// of our own), and SDL audio.
 //
 //   SdlPlatform live;
 //   return RunShow(&live.platform);
@@ -33,6 +34,7 @@ class SdlSystem : public SystemServices {
 
   PlatformWindow window;
   SDL_Window* sdlWindow = nullptr;
+  int drawnMessageBoxes = 0;  // boxes shown by our own drawing, the system's having failed
 
  private:
   std::deque<WindowMessage> posted_;

@@ -18,11 +18,11 @@ static bool StartTtf() {
   return started;
 }
 
-static std::string FindShowFont() {
+static std::string FindFont(const char* description) {
   std::string path;
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) return path;
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:bold"));
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(description));
   if (pattern) {
     FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
@@ -39,7 +39,12 @@ static std::string FindShowFont() {
 }
 
 const std::string& ShowFontPath() {
-  static const std::string path = FindShowFont();
+  static const std::string path = FindFont("sans-serif:bold");
+  return path;
+}
+
+const std::string& SystemFontPath() {
+  static const std::string path = FindFont("sans-serif");
   return path;
 }
 

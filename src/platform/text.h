@@ -16,6 +16,8 @@ struct PlatformFont;
 
 // Path of the face that fontconfig gives for "sans-serif:bold"; empty when there is none.
 const std::string& ShowFontPath();
+// The desktop's plain sans-serif face, for the program's own windows (not the show's picture).
+const std::string& SystemFontPath();
 
 // The show's face at `points` points, opened once per size and kept to the end of the run.
 PlatformFont* OpenShowFont(int points);

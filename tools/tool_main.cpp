@@ -8,6 +8,7 @@
 #include "frame_command.h"
 #include "glyph_atlas_command.h"
 #include "pcx2png.h"
+#include "play_command.h"
 #include "scene_info.h"
 
 static int Usage() {
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
   if (command == "make-content") return MakeContentCommand(argc - 1, argv + 1);
   if (command == "frame") return RunFrameCommand(argc - 1, argv + 1);
   if (command == "capture") return RunCaptureCommand(argc - 1, argv + 1);
+  if (command == "play") return RunPlayCommand(argc - 1, argv + 1);
   if (command == "pcx2png") return RunPcx2Png(argc - 1, argv + 1);
   if (command == "scene-info") return RunSceneInfo(argc - 1, argv + 1);
   if (command == "glyph-atlas") return RunGlyphAtlasCommand(argc - 1, argv + 1);

@@ -6,6 +6,7 @@
 // music): only the Platform record differs.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "platform/sound.h"
 #include "platform/system.h"
@@ -28,6 +29,8 @@ struct ShowPlayback {
   float start = 0;
   bool loop = false;        // at 122 the show starts again at 0, music and all
   bool viewerKeys = false;  // Space pauses and goes on, Left and Right jump a segment
+  // Called once the assets are loaded and the music starts, before the loop's first pass.
+  std::function<void()> started;
 };
 
 extern MidasModule musicModule;

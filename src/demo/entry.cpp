@@ -180,6 +180,7 @@ int WinMain(Platform* instance, void*, const char*, int showCommand) {
 
   const float startTime = static_cast<float>(Seconds(system->Ticks()));
   showState.running = true;
+  if (playback.started) playback.started();
   RunMainLoop(startTime);
   showState.running = false;
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "platform/audio_outputs.h"
 #include "platform/display_results.h"
 #include "platform/message_box.h"
+#include "platform/text.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -43,7 +45,37 @@ static void HandKeyboardToDesktop(SDL_Window* window) {
   XFlush(display);
 }
 
-SdlSystem::SdlSystem() {
+uint32_t VirtualKeyOf(int key) {
+  switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE_KEY;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN_KEY;
+    case SDLK_SPACE: return VK_SPACE_KEY;
+    case SDLK_LEFT: return VK_LEFT_KEY;
+    case SDLK_RIGHT: return VK_RIGHT_KEY;
+    case SDLK_UP: return 0x26;
+    case SDLK_DOWN: return 0x28;
+    default: break;
+  }
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint32_t>(key);
+  return 0;
+}
+
+namespace {
+constexpr int kStatusPoints = 9;
+constexpr int kStatusPadding = 8;
+PlatformFont* StatusFont() { return OpenFontFile(SystemFontPath().c_str(), kStatusPoints); }
+}  // namespace
+
+int StatusLineHeight() {
+  PlatformFont* font = StatusFont();
+  const int height = font ? FontHeight(font) + kStatusPadding : 0;
+  CloseFontFile(font);
+  return height;
+}
+
+SdlSystem::SdlSystem(const SdlViewSettings& view) : view_(view) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");  // SIGTERM arrives as a quit event
   SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS);
 }
@@ -70,21 +102,54 @@ void SdlSystem::Idle(uint32_t ms) {
   }
 }
 
+void SdlSystem::WindowedSize(int* width, int* height) const {
+  const int scale = view_.scale > 0 ? view_.scale : 2;
+  *width = SCREEN_WIDTH * scale;
+  *height = SCREEN_HEIGHT * scale + (view_.status ? StatusLineHeight() : 0);
+}
+
 PlatformWindow* SdlSystem::CreateMainWindow(Platform* platform, const char* title) {
   window.platform = platform;
   window.native = nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return &window;
-  // Created at the desktop's size: without a window manager a smaller window is not enlarged.
-  SDL_DisplayMode desktop{};
-  int width = 640, height = 480;
-  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
-    width = desktop.w;
-    height = desktop.h;
+  if (view_.fullscreen) {
+    // Created at the desktop's size: without a window manager a smaller window is not enlarged.
+    SDL_DisplayMode desktop{};
+    int width = 640, height = 480;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+      width = desktop.w;
+      height = desktop.h;
+    }
+    sdlWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
+  } else {
+    int width = 0, height = 0;
+    WindowedSize(&width, &height);
+    sdlWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                 SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
   }
-  sdlWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN);
   window.native = sdlWindow;
   posted_.push_back(WindowMessage{&window, WindowMessageType::Create, 0});
   return &window;
+}
+
+void SdlSystem::ToggleFullscreen() {
+  if (!sdlWindow) return;
+  if (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) {
+    SDL_SetWindowFullscreen(sdlWindow, 0);
+    int width = 0, height = 0;
+    WindowedSize(&width, &height);
+    SDL_SetWindowSize(sdlWindow, width, height);
+    SDL_SetWindowPosition(sdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    // Without a window manager nobody enlarges the window for full screen: it covers the
+    // desktop itself first.
+    SDL_Rect desktop{};
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(sdlWindow), 0), &desktop) == 0) {
+      SDL_SetWindowPosition(sdlWindow, desktop.x, desktop.y);
+      SDL_SetWindowSize(sdlWindow, desktop.w, desktop.h);
+    }
+    SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
 }
 
 void SdlSystem::DestroyWindow(PlatformWindow* w) {
@@ -103,10 +168,17 @@ bool SdlSystem::PeekMessage(WindowMessage& message) {
   while (SDL_PollEvent(&event)) {
     message = WindowMessage{&window, WindowMessageType::Other, 0};
     switch (event.type) {
-      case SDL_KEYDOWN:
+      case SDL_KEYDOWN: {
+        const SDL_Keycode key = event.key.keysym.sym;
+        if ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT)) {
+          // The system's business, not the show's: it never sees the key.
+          if (!event.key.repeat) ToggleFullscreen();
+          break;
+        }
         message.type = WindowMessageType::KeyDown;
-        message.wParam = event.key.keysym.sym == SDLK_ESCAPE ? VK_ESCAPE_KEY : static_cast<uint32_t>(event.key.keysym.sym);
+        message.wParam = VirtualKeyOf(key);
         return true;
+      }
       case SDL_QUIT:
         message.type = WindowMessageType::Close;
         return true;
@@ -162,20 +234,28 @@ void SdlSystem::ExitProcess(int code) {
 SdlPresenter::~SdlPresenter() { Close(); }
 
 void SdlPresenter::Close() {
+  if (statusTexture_) SDL_DestroyTexture(statusTexture_);
+  if (prescaled_) SDL_DestroyTexture(prescaled_);
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
-  texture_ = nullptr;
+  CloseFontFile(statusFont_);
+  statusTexture_ = prescaled_ = texture_ = nullptr;
   renderer_ = nullptr;
+  statusFont_ = nullptr;
+  statusText_.clear();
+  prescale_ = 0;
 }
 
 bool SdlPresenter::Open(SDL_Window* window) {
   if (renderer_) return true;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  const Uint32 vsync = view_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+  renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_) return false;
-  // The logical size keeps 4:3 and puts black bars where the screen is wider or taller.
-  SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
+  // The show's own view: the logical size keeps 4:3 and puts black bars where the screen is
+  // wider or taller. The player's views are laid out frame by frame instead.
+  if (view_.filter == ScaleFilter::Show) SDL_RenderSetLogicalSize(renderer_, SCREEN_WIDTH, SCREEN_HEIGHT);
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH,
                                SCREEN_HEIGHT);
   if (!texture_) {
@@ -183,8 +263,39 @@ bool SdlPresenter::Open(SDL_Window* window) {
     renderer_ = nullptr;
     return false;
   }
+  SDL_SetTextureScaleMode(texture_, view_.filter == ScaleFilter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+  if (view_.status) statusFont_ = StatusFont();
+  statusLine_ = statusFont_ ? FontHeight(statusFont_) + kStatusPadding : 0;
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   return true;
+}
+
+void SdlPresenter::SetVsync(bool vsync) {
+  view_.vsync = vsync;
+  if (renderer_) SDL_RenderSetVSync(renderer_, vsync ? 1 : 0);
+}
+
+void SdlPresenter::DrawStatus(const PixelRect& line) {
+  const std::string text = view_.status();
+  if (!statusFont_ || line.bottom <= line.top) return;
+  if (text != statusText_ || !statusTexture_) {
+    statusText_ = text;
+    if (statusTexture_) SDL_DestroyTexture(statusTexture_);
+    statusTexture_ = nullptr;
+    const int width = MeasureSurfaceText(statusFont_, text.c_str(), static_cast<int>(text.size()));
+    const int height = FontHeight(statusFont_);
+    if (width <= 0 || height <= 0) return;
+    Surface canvas(width, height, 32);
+    FillSurface(canvas, nullptr, 0);
+    DrawSurfaceText(canvas, statusFont_, 0, 0, text.c_str(), static_cast<int>(text.size()), 0xB0B0B0);
+    statusTexture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+    if (!statusTexture_) return;
+    SDL_UpdateTexture(statusTexture_, nullptr, canvas.pixels.data(), canvas.pitch);
+    statusWidth_ = width;
+    statusHeight_ = height;
+  }
+  const SDL_Rect where{line.left + 8, line.top + (line.bottom - line.top - statusHeight_) / 2, statusWidth_, statusHeight_};
+  SDL_RenderCopy(renderer_, statusTexture_, nullptr, &where);
 }
 
 void SdlPresenter::Present(const Surface& back) {
@@ -198,11 +309,43 @@ void SdlPresenter::Present(const Surface& back) {
     SDL_UpdateTexture(texture_, nullptr, converted_.get(), SCREEN_WIDTH * 4);
   }
   SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  if (view_.filter == ScaleFilter::Show) {
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+    return;
+  }
+  int width = 0, height = 0;
+  SDL_GetRendererOutputSize(renderer_, &width, &height);
+  const ViewLayout layout = LayoutView(width, height, view_.filter, statusLine_);
+  const PixelRect& p = layout.picture;
+  const SDL_Rect picture{p.left, p.top, p.right - p.left, p.bottom - p.top};
+  SDL_Texture* source = texture_;
+  if (view_.filter == ScaleFilter::Sharp) {
+    if (prescale_ != layout.prescale) {
+      if (prescaled_) SDL_DestroyTexture(prescaled_);
+      prescaled_ = SDL_RenderTargetSupported(renderer_)
+                       ? SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_TARGET,
+                                           SCREEN_WIDTH * layout.prescale, SCREEN_HEIGHT * layout.prescale)
+                       : nullptr;
+      if (prescaled_) SDL_SetTextureScaleMode(prescaled_, SDL_ScaleModeLinear);
+      prescale_ = layout.prescale;
+    }
+    if (prescaled_ && SDL_SetRenderTarget(renderer_, prescaled_) == 0) {
+      SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+      SDL_SetRenderTarget(renderer_, nullptr);
+      source = prescaled_;
+    } else {
+      // No render targets here: smoothed straight from the picture.
+      SDL_SetTextureScaleMode(texture_, SDL_ScaleModeLinear);
+    }
+  }
+  SDL_RenderCopy(renderer_, source, nullptr, &picture);
+  if (view_.status) DrawStatus(layout.status);
   SDL_RenderPresent(renderer_);
 }
 
-SdlDisplayDriver::SdlDisplayDriver(SdlSystem* system) : MemoryDisplayDriver(nullptr), system_(system) {
+SdlDisplayDriver::SdlDisplayDriver(SdlSystem* system, const SdlViewSettings& view)
+    : MemoryDisplayDriver(nullptr), system_(system), sdlPresenter_(view) {
   presenter = &sdlPresenter_;
 }
 
@@ -251,7 +394,7 @@ int32_t SdlDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind,
   return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, make, device);
 }
 
-SdlPlatform::SdlPlatform() : display(&system), audio(new SdlAudioOutput) {
+SdlPlatform::SdlPlatform(const SdlViewSettings& view) : system(view), display(&system, view), audio(new SdlAudioOutput) {
   platform.system = &system;
   platform.display = &display;
   platform.audio = audio.get();

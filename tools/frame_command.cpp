@@ -6,17 +6,11 @@
 
 #include "base/screen.h"
 #include "command_line.h"
+#include "commands.h"
 #include "demo/demo.h"
 #include "demo/timeline.h"
 #include "offline_show.h"
 #include "png_writer.h"
-
-static const ToolCommand kFrame{
-    "frame", "POSITION OUT.png [--replay] [--content DIR]",
-    "Writes the show's frame at timeline position POSITION (0 to 122; one unit is 1/1.2 s) as a\n"
-    "320 x 240 PNG: the first frame at or after POSITION, or the show's last frame from there on.\n"
-    "  --replay       play every frame from the start instead of jumping there (same pixels)\n"
-    "  --content DIR  the content pack (default: the one beside the tool, else the installed one)\n"};
 
 int RunFrameCommand(int argc, char** argv) {
   std::vector<std::string> positional;
@@ -24,23 +18,22 @@ int RunFrameCommand(int argc, char** argv) {
   bool replay = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (IsHelp(arg)) return kFrame.Help();
     if (arg == "--replay") {
       replay = true;
     } else if (arg == "--content") {
-      const char* value = kFrame.Value(i, argc, argv);
-      if (!value) return kFrame.UsageError("--content needs a folder");
+      const char* value = kFrameCommand.Value(i, argc, argv);
+      if (!value) return kFrameCommand.UsageError("--content needs a folder");
       content = value;
     } else if (IsOption(arg)) {
-      return kFrame.UnknownOption(arg);
+      return kFrameCommand.UnknownOption(arg);
     } else {
       positional.push_back(arg);
     }
   }
-  if (positional.size() != 2) return kFrame.UsageError(positional.size() < 2 ? "missing arguments" : "too many arguments");
+  if (positional.size() != 2) return kFrameCommand.UsageError(positional.size() < 2 ? "missing arguments" : "too many arguments");
   double wanted = 0;
-  if (!ParseNumber(positional[0], &wanted)) return kFrame.UsageError("not a position: " + positional[0]);
-  if (wanted < 0 || wanted > TIMELINE_END) return kFrame.UsageError("the position must be from 0 to 122: " + positional[0]);
+  if (!ParseNumber(positional[0], &wanted)) return kFrameCommand.UsageError("not a position: " + positional[0]);
+  if (wanted < 0 || wanted > TIMELINE_END) return kFrameCommand.UsageError("the position must be from 0 to 122: " + positional[0]);
 
   OfflineShow show(content, 60.0);
   ShowPlayback playback;

@@ -6,16 +6,16 @@
 
 #include "assets/pcx.h"
 #include "base/file.h"
+#include "commands.h"
 #include "png_writer.h"
 
 // Larger than any sensible picture; a corrupt header must not make us allocate gigabytes.
 constexpr uint64_t MAX_PIXELS = uint64_t{16384} * 16384;
 
 int RunPcx2Png(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: tavrine-tool pcx2png IN.pcx OUT.png\n");
-    return 2;
-  }
+  for (int i = 1; i < argc; ++i)
+    if (IsOption(argv[i])) return kPcx2PngCommand.UnknownOption(argv[i]);
+  if (argc != 3) return kPcx2PngCommand.UsageError(argc < 3 ? "missing arguments" : "too many arguments");
   const char* in = argv[1];
   const std::string out = argv[2];
   std::vector<uint8_t> file;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels, std::string* error) {
+static bool Write(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha, std::string* error) {
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
     if (error) *error = "cannot create " + path;
@@ -20,16 +20,19 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
     return false;
   }
   png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  const int channels = alpha ? 4 : 3;
+  std::vector<png_byte> row(static_cast<size_t>(width) * channels);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-      row[x * 3 + 0] = static_cast<png_byte>(p >> 16);
-      row[x * 3 + 1] = static_cast<png_byte>(p >> 8);
-      row[x * 3 + 2] = static_cast<png_byte>(p);
+      png_byte* out = &row[static_cast<size_t>(x) * channels];
+      out[0] = static_cast<png_byte>(p >> 16);
+      out[1] = static_cast<png_byte>(p >> 8);
+      out[2] = static_cast<png_byte>(p);
+      if (alpha) out[3] = static_cast<png_byte>(p >> 24);
     }
     png_write_row(png, row.data());
   }
@@ -38,4 +41,12 @@ bool WritePng(const std::string& path, int width, int height, const uint32_t* pi
   const bool closed = std::fclose(file) == 0;
   if (!closed && error) *error = "cannot finish " + path;
   return closed;
+}
+
+bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels, std::string* error) {
+  return Write(path, width, height, pixels, false, error);
+}
+
+bool WritePngWithAlpha(const std::string& path, int width, int height, const uint32_t* pixels, std::string* error) {
+  return Write(path, width, height, pixels, true, error);
 }

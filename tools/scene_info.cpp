@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assets/tds_reader.h"
+#include "commands.h"
 
 namespace {
 
@@ -159,10 +160,9 @@ std::string SceneInfoJson(const Scene& scene) {
 }
 
 int RunSceneInfo(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: tavrine-tool scene-info IN.3ds\n");
-    return 2;
-  }
+  for (int i = 1; i < argc; ++i)
+    if (IsOption(argv[i])) return kSceneInfoCommand.UnknownOption(argv[i]);
+  if (argc != 2) return kSceneInfoCommand.UsageError(argc < 2 ? "missing the scene file" : "too many arguments");
   const char* in = argv[1];
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(in, bytes)) {

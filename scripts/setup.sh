@@ -27,6 +27,8 @@ test_packages=(
   clang libclang-rt-dev
   # capture to video, and the live show under a virtual display
   ffmpeg xvfb xauth xdotool
+  # checking what an install puts in place: the desktop entry and the manual pages
+  desktop-file-utils man-db
 )
 
 case "$use" in

@@ -6,9 +6,9 @@
 #
 # Every figure is the median of the repetitions of one run. Times are the benchmark thread's
 # processor time (the machine may be shared; wall time would count other people's work),
-# except llvmpipe's, which draws on worker threads too: that comparison alternates the two
-# renderers in rounds of wall-clock time and reports the median of the rounds' ratios. The
-# effects are measured against a plain copy of one 320 x 240 frame in the same run.
+# except llvmpipe's with its worker threads, which only wall-clock time can see. The llvmpipe
+# comparisons alternate the two renderers in rounds and report the median of the rounds'
+# ratios. The effects are measured against a plain copy of one 320 x 240 frame in the same run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="${BENCH:-$root/build/tavrine_bench}"
@@ -102,7 +102,7 @@ for figure, target, measured, passed in rows:
     print(line.format(figure, target, measured, "pass" if passed else "MISS" if passed is False else "no figure"))
 calling = "BM_DeviceVersusLlvmpipe/calling_thread:1/iterations:1/manual_time"
 print()
-print("device %s ms, llvmpipe %s ms a frame (wall clock, calling thread); covered pixels: device %s, llvmpipe %s "
+print("device %s ms, llvmpipe %s ms a frame (calling thread, thread time); covered pixels: device %s, llvmpipe %s "
       "(%s %% apart); mean colour difference %s of 255" % (
           info(calling, "device_ms", "{:.3f}"), info(calling, "llvmpipe_ms", "{:.3f}"),
           info(calling, "pixels_device", "{:.0f}"), info(calling, "pixels_llvmpipe", "{:.0f}"),

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with the address and undefined-behaviour sanitizers into build-sanitize/,
-# runs every test there, then plays the whole show once offline up to its last segment.
+# runs every test there, then plays the whole show once offline, every frame up to its end,
+# with the leak check on.
 # Any sanitizer report stops the run with a non-zero exit.
 #
 #   scripts/sanitize.sh            # BUILD_DIR and JOBS may be set in the environment
@@ -27,7 +28,7 @@ ctest --test-dir "$build" -j"$jobs" --output-on-failure || status=1
 echo "== whole show offline (tests done at ${SECONDS}s)"
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
-if ! "$build/tavrine-tool" frame 121.9 "$out/last.png" --content "$build/content"; then
+if ! "$build/tavrine-tool" frame --replay 122 "$out/last.png" --content "$build/content"; then
   echo "the offline show failed" >&2
   status=1
 fi

@@ -1,6 +1,7 @@
 // credits.cpp - seven small credit pictures, one after another in a fixed box near the middle
 // of the screen, each darkening as its window runs out.
 #include "effects/effects.h"
+#include "effects/kernels.h"
 #include "effects/show_pictures.h"
 
 namespace {
@@ -42,12 +43,13 @@ const uint32_t* CreditWindow(float t, uint8_t* amount) {
 void DrawCredits(float t) {
   uint8_t k = 0;
   const uint32_t* picture = CreditWindow(t, &k);
+  const EffectKernels& kernels = UsableEffectKernels();
   for (int r = 0; r < CREDIT_HEIGHT; ++r) {
     uint32_t* row = FrameBuffer + (BOX_TOP + r) * SCREEN_WIDTH + BOX_LEFT;
     if (picture == nullptr) {
       for (int c = 0; c < CREDIT_WIDTH; ++c) row[c] = 0;
       continue;
     }
-    DarkenPixels(row, picture + r * CREDIT_WIDTH, CREDIT_WIDTH, k);
+    kernels.darken(row, picture + r * CREDIT_WIDTH, CREDIT_WIDTH, k);
   }
 }

@@ -11,7 +11,7 @@
 #include "display/pictures.h"
 
 // Rows of pixels darkened by one amount k, exactly as DarkenPixel(p, k) pixel by pixel
-// (every channel max(c - k, 0), top byte 0), four pixels at a time where the processor allows.
+// (every channel max(c - k, 0), top byte 0), in vectors as wide as the processor allows.
 void DarkenPixels(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
 // The same, added into the destination with plain 32-bit additions.
 void AddDarkenedPixels(uint32_t* destination, const uint32_t* source, int count, uint32_t k);

@@ -1,12 +1,10 @@
 // glow.cpp - forty soft green light spots circling over the plasma. Their phases come from
-// the runtime generator, reseeded every frame so each spot keeps its own for the segment.
+// the runtime generator, reseeded every frame so each spot keeps its own for the segment. The
+// vector versions of GlowStampPlain are in kernels_128.cpp and kernels_256.cpp.
 #include <cmath>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "effects/effects.h"
+#include "effects/kernels.h"
 #include "effects/show_pictures.h"
 #include "platform/rng.h"
 
@@ -46,22 +44,11 @@ inline uint32_t AddSaturated(uint32_t pixel, uint32_t add) {
   return out;
 }
 
-void ApplyStamp(const GlowStamp& stamp, int32_t cx, int32_t cy) {
-  const bool inside = cx >= 8 && cx <= SCREEN_WIDTH - 8 && cy >= 8 && cy <= SCREEN_HEIGHT - 8;
-#if defined(__SSE2__)
-  if (inside) {
-    for (int r = 0; r < 16; ++r) {
-      uint32_t* row = FrameBuffer + (cy - 8 + r) * SCREEN_WIDTH + cx - 8;
-      for (int c = 0; c < 16; c += 4) {
-        __m128i* at = reinterpret_cast<__m128i*>(row + c);
-        const __m128i add = _mm_load_si128(reinterpret_cast<const __m128i*>(&stamp.add[r][c]));
-        const __m128i keep = _mm_load_si128(reinterpret_cast<const __m128i*>(&stamp.keep[r][c]));
-        _mm_storeu_si128(at, _mm_and_si128(_mm_adds_epu8(_mm_loadu_si128(at), add), keep));
-      }
-    }
+void ApplyStamp(const EffectKernels& kernels, const GlowStamp& stamp, int32_t cx, int32_t cy) {
+  if (cx >= 8 && cx <= SCREEN_WIDTH - 8 && cy >= 8 && cy <= SCREEN_HEIGHT - 8) {
+    kernels.glowStamp(FrameBuffer + (cy - 8) * SCREEN_WIDTH + cx - 8, stamp.add, stamp.keep);
     return;
   }
-#endif
   // Near or past the edge (never for the show's particles): only the pixels inside the frame.
   for (int r = 0; r < 16; ++r) {
     const int32_t y = cy - 8 + r;
@@ -73,15 +60,22 @@ void ApplyStamp(const GlowStamp& stamp, int32_t cx, int32_t cy) {
       pixel = AddSaturated(pixel, stamp.add[r][c]);
     }
   }
-  (void)inside;
 }
 
 }  // namespace
 
+void GlowStampPlain(uint32_t* topLeft, const uint32_t (*add)[16], const uint32_t (*keep)[16]) {
+  for (int r = 0; r < 16; ++r) {
+    uint32_t* row = topLeft + r * SCREEN_WIDTH;
+    for (int c = 0; c < 16; ++c)
+      if (keep[r][c] != 0xFFFFFFFFu) row[c] = AddSaturated(row[c], add[r][c]);
+  }
+}
+
 void StampGlow(int32_t cx, int32_t cy, int32_t weightR, int32_t weightG, int32_t weightB) {
   GlowStamp stamp;
   PrepareStamp(&stamp, weightR, weightG, weightB);
-  ApplyStamp(stamp, cx, cy);
+  ApplyStamp(UsableEffectKernels(), stamp, cx, cy);
 }
 
 int PlaceGlowParticles(float t, GlowCentre centres[GLOW_PARTICLE_COUNT]) {
@@ -117,5 +111,6 @@ void DrawGlowParticles(float t) {
   // Every particle has the same weights: prepare the stamp once.
   GlowStamp stamp;
   PrepareStamp(&stamp, 127, 255, 63);
-  for (int i = 0; i < count; ++i) ApplyStamp(stamp, centres[i].x, centres[i].y);
+  const EffectKernels& kernels = UsableEffectKernels();
+  for (int i = 0; i < count; ++i) ApplyStamp(kernels, stamp, centres[i].x, centres[i].y);
 }

@@ -3,7 +3,8 @@
 //
 //   BuildLookupTables(ShowLoadProgress);   // calls progress(0), (2), (4), (8), (15)
 //   uint32_t dim = DarkenPixel(pixel, amount);       // every channel max(c - amount, 0)
-//   uint32_t scaled = DarkenPixel(pixel, 255 - v);   // every channel scaled toward black by v
+//   uint32_t faded = DarkenPixel(pixel, 255 - v);    // brightness v: every channel loses the
+//                                                    // same 255 - v (not a scale), 0 is black
 #pragma once
 #include <cstdint>
 

@@ -1,17 +1,12 @@
 // tunnels.cpp - two textures mapped through per-pixel coordinates: the perspective tunnel
 // reads them from the precomputed tunnel table; the swirl tunnel bends its own every frame,
-// computing only the half left of the centre and mirroring it through a point.
+// computing only the half left of the centre and mirroring it through a point. The vector
+// versions of the loops marked Plain are in kernels_128.cpp and kernels_256.cpp.
 #include <cmath>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "effects/effects.h"
+#include "effects/kernels.h"
 #include "effects/show_pictures.h"
-#include "effects/texel_pairs.h"
-#include "platform/cpu_features.h"
 
 uint16_t SwirlTable[SCREEN_HEIGHT][106];
 
@@ -19,9 +14,6 @@ namespace {
 
 // Halves every channel separately, so two halves add up without carries.
 inline uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
-
-constexpr int SWIRL_COLUMNS = 106;
-constexpr int SWIRL_FIRST_X = 54;
 
 }  // namespace
 
@@ -31,79 +23,9 @@ uint16_t PerspectiveTunnelOffset(float t) {
   return static_cast<uint16_t>(511 * n);
 }
 
-#if TAVRINE_WIDE_VECTORS
-// Eight pixels at a time from the paired texels; the same arithmetic as the four-pixel loop.
-WIDE_VECTORS static void TunnelPixelsWide() {
-  const __m256i halfMask = _mm256_set1_epi32(0x7F7F7F);
-  // Shade n of eight into every colour byte of both texels of pixel n.
-  const __m256i spreadLow = _mm256_setr_epi8(0, 0, 0, -1, 0, 0, 0, -1, 1, 1, 1, -1, 1, 1, 1, -1,  //
-                                             2, 2, 2, -1, 2, 2, 2, -1, 3, 3, 3, -1, 3, 3, 3, -1);
-  const __m256i spreadHigh = _mm256_setr_epi8(4, 4, 4, -1, 4, 4, 4, -1, 5, 5, 5, -1, 5, 5, 5, -1,  //
-                                              6, 6, 6, -1, 6, 6, 6, -1, 7, 7, 7, -1, 7, 7, 7, -1);
-  for (int i = 0; i < SCREEN_PIXELS; i += 8) {
-    const auto twoPairs = [&](int lane) {
-      const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TexelPairs + TunnelTable[i + lane]));
-      return _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(first),
-                                           reinterpret_cast<const double*>(TexelPairs + TunnelTable[i + lane + 1])));
-    };
-    // Pixels 0-3 and 4-7, each pixel's two texels side by side.
-    const __m256i low = _mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(0)), twoPairs(2), 1);
-    const __m256i high = _mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(4)), twoPairs(6), 1);
-    const __m256i shades = _mm256_broadcastsi128_si256(
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TunnelShadeTable + i)));
-    const __m256i halfLow =
-        _mm256_and_si256(_mm256_srli_epi32(_mm256_subs_epu8(low, _mm256_shuffle_epi8(shades, spreadLow)), 1), halfMask);
-    const __m256i halfHigh =
-        _mm256_and_si256(_mm256_srli_epi32(_mm256_subs_epu8(high, _mm256_shuffle_epi8(shades, spreadHigh)), 1), halfMask);
-    // Each pixel's sum lands in the low half of its 64 bits; the halves never carry.
-    const __m256i sumLow = _mm256_add_epi32(halfLow, _mm256_srli_epi64(halfLow, 32));
-    const __m256i sumHigh = _mm256_add_epi32(halfHigh, _mm256_srli_epi64(halfHigh, 32));
-    const __m256i mixed = _mm256_castps_si256(
-        _mm256_shuffle_ps(_mm256_castsi256_ps(sumLow), _mm256_castsi256_ps(sumHigh), _MM_SHUFFLE(2, 0, 2, 0)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(FrameBuffer + i),
-                        _mm256_permute4x64_epi64(mixed, _MM_SHUFFLE(3, 1, 2, 0)));
-  }
-}
-#endif
-
-void DrawPerspectiveTunnel(float t) {
-  const uint16_t d = PerspectiveTunnelOffset(t);
-  int i = 0;
-#if defined(__SSE2__)
-  // Both texels of every entry side by side: Texture1[T + D] low, Texture2[T - D] high, so
-  // each pixel makes one scattered read instead of two.
-  PairTexels(Texture1, d, Texture2, static_cast<uint16_t>(-d));
-#if TAVRINE_WIDE_VECTORS
-  static_assert(SCREEN_PIXELS % 8 == 0);
-  if (UsableVectorWidth() >= VectorWidth::Wide) {
-    TunnelPixelsWide();
-    return;
-  }
-#endif
-  // Four pixels at a time. The shading is a saturating byte subtraction, which is what the
-  // subtraction table holds; the top byte is shaded too, but the halving mask drops it.
-  const __m128i halfMask = _mm_set1_epi32(0x7F7F7F);
-  for (; i + 4 <= SCREEN_PIXELS; i += 4) {
-    const auto pair = [&](int lane) {
-      return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(TexelPairs + TunnelTable[i + lane]));
-    };
-    // x holds pixels 0 and 1 (Texture1, Texture1, Texture2, Texture2), y pixels 2 and 3.
-    const __m128i x = _mm_unpacklo_epi32(pair(0), pair(1));
-    const __m128i y = _mm_unpacklo_epi32(pair(2), pair(3));
-    uint32_t shades;
-    std::memcpy(&shades, TunnelShadeTable + i, sizeof(shades));
-    __m128i amount = _mm_cvtsi32_si128(static_cast<int>(shades));
-    amount = _mm_unpacklo_epi8(amount, amount);
-    amount = _mm_unpacklo_epi16(amount, amount);  // each shade in every byte of its pixel
-    const __m128i amountX = _mm_shuffle_epi32(amount, _MM_SHUFFLE(1, 0, 1, 0));
-    const __m128i amountY = _mm_shuffle_epi32(amount, _MM_SHUFFLE(3, 2, 3, 2));
-    const __m128i halfX = _mm_and_si128(_mm_srli_epi32(_mm_subs_epu8(x, amountX), 1), halfMask);
-    const __m128i halfY = _mm_and_si128(_mm_srli_epi32(_mm_subs_epu8(y, amountY), 1), halfMask);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + i),
-                     _mm_add_epi32(_mm_unpacklo_epi64(halfX, halfY), _mm_unpackhi_epi64(halfX, halfY)));
-  }
-#endif
-  for (; i < SCREEN_PIXELS; ++i) {
+// The formula, pixel by pixel: both textures darkened by the pixel's shade, halved and added.
+void PerspectiveTunnelPlain(uint16_t d) {
+  for (int i = 0; i < SCREEN_PIXELS; ++i) {
     const uint16_t entry = TunnelTable[i];
     const uint32_t shade = TunnelShadeTable[i];
     const uint32_t p1 = Texture1[static_cast<uint16_t>(entry + d)];
@@ -111,6 +33,8 @@ void DrawPerspectiveTunnel(float t) {
     FrameBuffer[i] = Half(DarkenPixel(p1, shade)) + Half(DarkenPixel(p2, shade));
   }
 }
+
+void DrawPerspectiveTunnel(float t) { UsableEffectKernels().perspectiveTunnel(PerspectiveTunnelOffset(t)); }
 
 namespace {
 
@@ -148,27 +72,12 @@ struct BendGroups {
   }
 };
 
+}  // namespace
+
 // (x - 160) / e for one row, every quotient rounded exactly as one division would be.
-void RowSlopesScalar(double* slopes, double e) {
+void SwirlRowSlopesPlain(double* slopes, double e) {
   for (int j = 0; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
 }
-
-#if TAVRINE_WIDE_VECTORS
-WIDE_VECTORS void RowSlopesWide(double* slopes, double e) {
-  const __m256d divisor = _mm256_set1_pd(e);
-  __m256d numerator = _mm256_setr_pd(SWIRL_FIRST_X - 160, SWIRL_FIRST_X - 159, SWIRL_FIRST_X - 158,
-                                     SWIRL_FIRST_X - 157);
-  const __m256d four = _mm256_set1_pd(4.0);
-  int j = 0;
-  for (; j + 4 <= SWIRL_COLUMNS; j += 4) {
-    _mm256_storeu_pd(slopes + j, _mm256_div_pd(numerator, divisor));
-    numerator = _mm256_add_pd(numerator, four);  // small integers: exact
-  }
-  for (; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
-}
-#endif
-
-}  // namespace
 
 void DrawSwirlTunnel(float t) {
   const double phase = static_cast<double>(t) * 0.16666666666666666;
@@ -197,23 +106,13 @@ void DrawSwirlTunnel(float t) {
     }
   }
 
-#if TAVRINE_WIDE_VECTORS
-  const bool wide = UsableVectorWidth() >= VectorWidth::Wide;
-#endif
+  const EffectKernels& kernels = UsableEffectKernels();
   double slopes[SWIRL_COLUMNS];
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
     // Below the centre row the quarter table is read mirrored.
     const int tableRow = y <= 120 ? y : 240 - y;
     const double e = static_cast<double>(y) - 120.00000001;
-#if TAVRINE_WIDE_VECTORS
-    if (wide) {
-      RowSlopesWide(slopes, e);
-    } else {
-      RowSlopesScalar(slopes, e);
-    }
-#else
-    RowSlopesScalar(slopes, e);
-#endif
+    kernels.swirlRowSlopes(slopes, e);
     const double* rowBend = bend[tableRow];
     uint16_t* out = SwirlTable[y];
     for (int j = 0; j < SWIRL_COLUMNS; ++j) {

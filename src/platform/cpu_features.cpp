@@ -1,6 +1,6 @@
 #include "platform/cpu_features.h"
 
-VectorWidth vectorWidthCap = VectorWidth::Wide;
+VectorWidth vectorWidthCap = WIDEST_VECTORS;
 
 VectorWidth DetectedVectorWidth() {
   static const VectorWidth detected = [] {
@@ -8,7 +8,7 @@ VectorWidth DetectedVectorWidth() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return VectorWidth::Wide;
 #endif
-#if defined(__SSE2__)
+#if TAVRINE_BASELINE_VECTORS
     return VectorWidth::Baseline;
 #else
     return VectorWidth::Scalar;

@@ -1,14 +1,34 @@
-// cpu_features.h - how wide the pixel loops' vectors may be. The show is built for the
-// baseline processor; functions marked WIDE_VECTORS are compiled for 256-bit integer vectors
-// as well and are only called when the processor running the show has them. Both widths give
-// the same pixels; tests cap the width to compare the baseline paths.
+// cpu_features.h - how wide the pixel loops' vectors may be, and how a module picks the loops
+// for that width.
 //
-//   #if TAVRINE_WIDE_VECTORS
-//   if (UsableVectorWidth() >= VectorWidth::Wide) { DrawWide(...); return; }
-//   #endif
+// A module whose loops have vector versions keeps each loop's plain C++ version, the reference,
+// in its own source file, and gathers the loops in a struct of function pointers declared in
+// NAME.h. The vector versions live in files of their own, one per width: NAME_128.cpp (128-bit,
+// SSE2) and NAME_256.cpp (256-bit, AVX2; each function marked WIDE_VECTORS, since the show is
+// built for the baseline processor). Each file fills one instance of the struct; where it has
+// no loop of its own for an entry, it names the next narrower one. A KernelTables holds the
+// instances and hands out the widest one the usable width allows. Take it once per frame or
+// per blit, never per row or per pixel:
+//
+//   const EffectKernels& kernels = UsableEffectKernels();
+//   for (int y = 0; y < SCREEN_HEIGHT; ++y) kernels.plasmaShadeRow(...);
+//
+// Every width gives the same pixels; tests cap the width to run the narrower loops too.
+// A 512-bit level would add VectorWidth::Widest, its detection, NAME_512.cpp files and one more
+// slot in KernelTables.
 #pragma once
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+// The 128-bit loops are compiled where the target processor has them, unless the build asks
+// for plain loops only (-DTAVRINE_PLAIN_LOOPS: what a processor without vectors compiles).
+#if defined(__SSE2__) && !defined(TAVRINE_PLAIN_LOOPS)
+#define TAVRINE_BASELINE_VECTORS 1
+#else
+#define TAVRINE_BASELINE_VECTORS 0
+#endif
+
+// The 256-bit loops are compiled on x86 beside the 128-bit ones and used when the processor
+// running the show has them.
+#if TAVRINE_BASELINE_VECTORS && (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #include <immintrin.h>
 #define TAVRINE_WIDE_VECTORS 1
 #define WIDE_VECTORS __attribute__((target("avx2")))
@@ -19,13 +39,29 @@
 // Scalar: plain loops, as on a processor without vectors. Baseline: the 128-bit vectors every
 // x86-64 processor has. Wide: 256-bit integer vectors.
 enum class VectorWidth { Scalar = 0, Baseline = 1, Wide = 2 };
+constexpr int VECTOR_WIDTH_LEVELS = 3;
+constexpr VectorWidth WIDEST_VECTORS = VectorWidth::Wide;
 
-// What the processor has, detected once.
+// What the processor has (and the build can use), detected once.
 VectorWidth DetectedVectorWidth();
 
-// The narrower of what the processor has and the cap (no cap unless a test sets one).
+// The narrower of what the processor has and the cap (WIDEST_VECTORS, no cap, unless a test
+// sets one).
 extern VectorWidth vectorWidthCap;
 inline VectorWidth UsableVectorWidth() {
   const VectorWidth detected = DetectedVectorWidth();
   return detected < vectorWidthCap ? detected : vectorWidthCap;
 }
+
+// One module's loops at every width; null where the build has no loops of that width, which
+// then falls back to the next narrower.
+template <typename Kernels>
+class KernelTables {
+ public:
+  constexpr KernelTables(const Kernels* plain, const Kernels* baseline, const Kernels* wide)
+      : byWidth_{plain, baseline ? baseline : plain, wide ? wide : baseline ? baseline : plain} {}
+  const Kernels& Usable() const { return *byWidth_[static_cast<int>(UsableVectorWidth())]; }
+
+ private:
+  const Kernels* byWidth_[VECTOR_WIDTH_LEVELS];
+};

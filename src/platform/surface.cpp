@@ -3,11 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "platform/cpu_features.h"
+#include "platform/blit_kernels.h"
 
 // Anything but 24 bits is held as 32; a negative size is an empty surface.
 Surface::Surface(int w, int h, int bits, int rowPitch)
@@ -85,107 +81,47 @@ void BlitRowGeneric(uint8_t* dst, const uint8_t* src, const int32_t* columns, in
   }
 }
 
-// 32-bit rows at the same width: the hot case of every overlay on a 32-bit back buffer.
-void CopyRow32Scalar(uint8_t* dst, const uint8_t* src, int count) {
+}  // namespace
+
+// 32-bit rows at the same width: the hot case of every overlay on a 32-bit back buffer. The
+// vector versions are in blit_kernels_128.cpp and blit_kernels_256.cpp.
+void CopyRow32Plain(uint8_t* dst, const uint8_t* src, int count) {
   for (int i = 0; i < count; ++i) Store32(dst + 4 * i, Load32(src + 4 * i) & COLOUR_BITS);
 }
 
-void KeyRow32Scalar(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
+void KeyRow32Plain(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
   for (int i = 0; i < count; ++i) {
     const uint32_t colour = Load32(src + 4 * i) & COLOUR_BITS;
     if (colour != key) Store32(dst + 4 * i, colour);
   }
 }
 
-#if defined(__SSE2__)
-void CopyRow32Sse2(uint8_t* dst, const uint8_t* src, int count) {
-  const __m128i colour = _mm_set1_epi32(static_cast<int>(COLOUR_BITS));
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_and_si128(p, colour));
-  }
-  CopyRow32Scalar(dst + 4 * i, src + 4 * i, count - i);
-}
-
-void KeyRow32Sse2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
-  const __m128i colour = _mm_set1_epi32(static_cast<int>(COLOUR_BITS));
-  const __m128i keyed = _mm_set1_epi32(static_cast<int>(key));
-  int i = 0;
-  for (; i + 4 <= count; i += 4) {
-    const __m128i p = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i)), colour);
-    __m128i* out = reinterpret_cast<__m128i*>(dst + 4 * i);
-    const __m128i hole = _mm_cmpeq_epi32(p, keyed);
-    const __m128i under = _mm_loadu_si128(out);
-    _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(hole, under), _mm_andnot_si128(hole, p)));
-  }
-  KeyRow32Scalar(dst + 4 * i, src + 4 * i, count - i, key);
-}
-#endif
-
-#if TAVRINE_WIDE_VECTORS
-WIDE_VECTORS void CopyRow32Avx2(uint8_t* dst, const uint8_t* src, int count) {
-  const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i p = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 4 * i), _mm256_and_si256(p, colour));
-  }
-  CopyRow32Scalar(dst + 4 * i, src + 4 * i, count - i);
-}
-
-WIDE_VECTORS void KeyRow32Avx2(uint8_t* dst, const uint8_t* src, int count, uint32_t key) {
-  const __m256i colour = _mm256_set1_epi32(static_cast<int>(COLOUR_BITS));
-  const __m256i keyed = _mm256_set1_epi32(static_cast<int>(key));
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i p = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 4 * i)), colour);
-    __m256i* out = reinterpret_cast<__m256i*>(dst + 4 * i);
-    const __m256i hole = _mm256_cmpeq_epi32(p, keyed);
-    _mm256_storeu_si256(out, _mm256_blendv_epi8(p, _mm256_loadu_si256(out), hole));
-  }
-  KeyRow32Scalar(dst + 4 * i, src + 4 * i, count - i, key);
-}
-#endif
-
-using CopyRow32Function = void (*)(uint8_t*, const uint8_t*, int);
-using KeyRow32Function = void (*)(uint8_t*, const uint8_t*, int, uint32_t);
-
-// The widest vectors usable, chosen per blit.
-struct Row32Kernels {
-  CopyRow32Function copy = CopyRow32Scalar;
-  KeyRow32Function key = KeyRow32Scalar;
-  Row32Kernels() {
-#if defined(__SSE2__)
-    copy = CopyRow32Sse2;
-    key = KeyRow32Sse2;
-#endif
-#if TAVRINE_WIDE_VECTORS
-    if (UsableVectorWidth() >= VectorWidth::Wide) {
-      copy = CopyRow32Avx2;
-      key = KeyRow32Avx2;
-    }
-#endif
-  }
-};
-
 // A source row stretched to the destination's width through the column table, raw 32-bit
-// values (the row kernels drop the top bytes).
-void StretchRow32Scalar(uint32_t* stretched, const uint8_t* src, const int32_t* columns, int count) {
+// values (the row loops drop the top bytes).
+void StretchRow32Plain(uint32_t* stretched, const uint8_t* src, const int32_t* columns, int count) {
   for (int i = 0; i < count; ++i) stretched[i] = Load32(src + static_cast<size_t>(columns[i]) * 4);
 }
 
-#if TAVRINE_WIDE_VECTORS
-WIDE_VECTORS void StretchRow32Avx2(uint32_t* stretched, const uint8_t* src, const int32_t* columns, int count) {
-  const auto* base = reinterpret_cast<const int*>(src);
-  int i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const __m256i at = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns + i));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(stretched + i), _mm256_i32gather_epi32(base, at, 4));
-  }
-  StretchRow32Scalar(stretched + i, src, columns + i, count - i);
-}
+namespace {
+
+const BlitKernels plainBlitKernels = {
+    .copyRow32 = CopyRow32Plain,
+    .keyRow32 = KeyRow32Plain,
+    .stretchRow32 = StretchRow32Plain,
+};
+
+constinit const KernelTables<BlitKernels> blitKernels(&plainBlitKernels,
+#if TAVRINE_BASELINE_VECTORS
+                                                      &baselineBlitKernels,
+#else
+                                                      nullptr,
 #endif
+#if TAVRINE_WIDE_VECTORS
+                                                      &wideBlitKernels
+#else
+                                                      nullptr
+#endif
+);
 
 template <int SrcBytes, int DstBytes>
 void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& dst, const Surface& source,
@@ -195,7 +131,7 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
   // With a column table the source row is read from its start (the table holds absolute
   // columns); without one, from the first column the clipped rectangle needs.
   const int firstColumn = columns ? 0 : src.left + (clipped.left - dst.left);
-  const Row32Kernels kernels;
+  const BlitKernels& kernels = UsableBlitKernels();
   // 32-bit stretches: each source row is stretched once into a scratch row, kept while the
   // following destination rows map to the same source row, and put down by the row kernels.
   static thread_local std::vector<uint32_t> scratch;
@@ -211,23 +147,15 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
     if constexpr (SrcBytes == 4 && DstBytes == 4) {
       if (columns) {
         if (sy != scratchRow) {
-#if TAVRINE_WIDE_VECTORS
-          if (UsableVectorWidth() >= VectorWidth::Wide) {
-            StretchRow32Avx2(scratch.data(), in, columns, count);
-          } else {
-            StretchRow32Scalar(scratch.data(), in, columns, count);
-          }
-#else
-          StretchRow32Scalar(scratch.data(), in, columns, count);
-#endif
+          kernels.stretchRow32(scratch.data(), in, columns, count);
           scratchRow = sy;
         }
         in = reinterpret_cast<const uint8_t*>(scratch.data());
       }
       if (useKey) {
-        kernels.key(out, in, count, key);
+        kernels.keyRow32(out, in, count, key);
       } else {
-        kernels.copy(out, in, count);
+        kernels.copyRow32(out, in, count);
       }
       continue;
     }
@@ -252,6 +180,8 @@ void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& d
 }
 
 }  // namespace
+
+const BlitKernels& UsableBlitKernels() { return blitKernels.Usable(); }
 
 void FillSurface(Surface& surface, const PixelRect* rect, uint32_t color) {
   PixelRect r = rect ? *rect : PixelRect{0, 0, surface.width, surface.height};

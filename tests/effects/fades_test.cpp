@@ -5,6 +5,7 @@
 #include "display/display.h"
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "support/vector_widths.h"
 
 namespace {
 
@@ -16,7 +17,12 @@ class PictureFades : public ::testing::Test {
 
 uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
 
-TEST_F(PictureFades, RowDarkeningMatchesTheTable) {
+class RowDarkening : public AtEachWidth {
+ protected:
+  static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
+};
+
+TEST_P(RowDarkening, MatchesTheTable) {
   // 259 pixels: every channel value, a non-zero top byte, and a tail that is not a multiple of 4.
   uint32_t source[259], darkened[259], added[259];
   for (int i = 0; i < 259; ++i)
@@ -31,7 +37,21 @@ TEST_F(PictureFades, RowDarkeningMatchesTheTable) {
       ASSERT_EQ(added[i], 0x00010101u + DarkenPixel(source[i], k)) << "k = " << k << ", i = " << i;
     }
   }
+  // Short runs, and nothing written past the end of one.
+  for (int count = 0; count <= 17; ++count) {
+    std::fill(std::begin(darkened), std::end(darkened), 0xDEADBEEFu);
+    std::fill(std::begin(added), std::end(added), 0xDEADBEEFu);
+    DarkenPixels(darkened + 1, source, count, 9);
+    AddDarkenedPixels(added + 1, source, count, 9);
+    for (int i = 0; i < 20; ++i) {
+      const bool inside = i >= 1 && i <= count;
+      ASSERT_EQ(darkened[i], inside ? DarkenPixel(source[i - 1], 9) : 0xDEADBEEFu) << count << ": " << i;
+      ASSERT_EQ(added[i], inside ? 0xDEADBEEFu + DarkenPixel(source[i - 1], 9) : 0xDEADBEEFu) << count << ": " << i;
+    }
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, RowDarkening, ::testing::ValuesIn(Widths()), WidthName);
 
 TEST_F(PictureFades, BildeLevelFollowsHalfASine) {
   EXPECT_EQ(FadeBildeLevel(10.0f), 0);

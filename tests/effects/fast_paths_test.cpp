@@ -1,26 +1,30 @@
-// The tunnels and plasmas against their formulas written out pixel by pixel, over whole frames
-// at times that move every wrap point: the drawing code takes shortcuts (paired texels, shared
-// cosines, vector rows) that must not change a single value.
+// The tunnels, plasmas and fades against their formulas written out pixel by pixel, over whole
+// frames at times that move every wrap point, at every vector width (the plain loops included):
+// the drawing code takes shortcuts (paired texels, shared cosines, vector rows) that must not
+// change a single value.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
+#include "display/display.h"
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/texel_pairs.h"
 #include "platform/cpu_features.h"
 #include "support/vector_widths.h"
 
 namespace {
 
-
 uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
-uint32_t S(int32_t k) { return static_cast<uint8_t>(SineTable[k & 1023]); }
+uint32_t SineByte(int32_t k) { return static_cast<uint8_t>(SineTable[k & 1023]); }
 
-class EffectFormulas : public ::testing::Test {
+class EffectFormulas : public AtEachWidth {
  protected:
   static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
   void SetUp() override {
+    AtEachWidth::SetUp();
     // Stray top bytes included: the effects must drop them where the formulas do.
     for (int i = 0; i < TEXTURE_PIXELS; ++i) {
       Texture1[i] = (static_cast<uint32_t>(i) * 2654435761u) ^ 0x5A000000u;
@@ -30,11 +34,9 @@ class EffectFormulas : public ::testing::Test {
   }
 };
 
-TEST_F(EffectFormulas, PerspectiveTunnelWholeFrames) {
+TEST_P(EffectFormulas, PerspectiveTunnelWholeFrames) {
   // Offsets 0, 511, one past half the texture and one just short of wrapping all the way.
-  for (const VectorWidth width : Widths())
   for (const float t : {0.0f, 0.2f, 13.7f, 64.2f, 95.9f}) {
-    const WidthCap cap(width);
     DrawPerspectiveTunnel(t);
     const uint16_t d = static_cast<uint16_t>(511 * static_cast<int32_t>(static_cast<double>(t) * 5.0));
     for (int i = 0; i < SCREEN_PIXELS; ++i) {
@@ -46,18 +48,16 @@ TEST_F(EffectFormulas, PerspectiveTunnelWholeFrames) {
   }
 }
 
-TEST_F(EffectFormulas, PlasmasWholeFrames) {
-  for (const VectorWidth width : Widths())
+TEST_P(EffectFormulas, PlasmasWholeFrames) {
   for (const float t : {0.0f, 0.35f, 1.0f, 13.7f, 95.95f, 191.9f}) {
-    const WidthCap cap(width);
     const int32_t n = static_cast<int32_t>(static_cast<double>(t) * 10.0);
 
     DrawPlasmaBlend(t);
     std::vector<uint32_t> entries(SCREEN_PIXELS);
     for (int32_t y = 0; y < SCREEN_HEIGHT; ++y)
       for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
-        const uint32_t v = (S(2 * n + 2 * x) - S(2 * x - 2 * n - 200) + y) & 0xFF;
-        const uint32_t u = (S(2 * x - 4 * n) + S(4 * y - 4 * n) + x) & 0xFF;
+        const uint32_t v = (SineByte(2 * n + 2 * x) - SineByte(2 * x - 2 * n - 200) + y) & 0xFF;
+        const uint32_t u = (SineByte(2 * x - 4 * n) + SineByte(4 * y - 4 * n) + x) & 0xFF;
         entries[y * SCREEN_WIDTH + x] = v * 256 + u;
       }
     for (int k = 0; k < SCREEN_PIXELS; ++k) {
@@ -67,11 +67,11 @@ TEST_F(EffectFormulas, PlasmasWholeFrames) {
     }
 
     DrawPlasmaShade(t);
-    const uint32_t a = S(4 * n + 256), b = S(4 * n);
+    const uint32_t a = SineByte(4 * n + 256), b = SineByte(4 * n);
     for (int32_t y = 0; y < SCREEN_HEIGHT; ++y)
       for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
         const int32_t rowBase = SineTable[(4 * n + 4 * y) & 1023] + 2 * n;
-        const int32_t c = static_cast<int8_t>(S(rowBase + 2 * x));
+        const int32_t c = static_cast<int8_t>(SineByte(rowBase + 2 * x));
         const uint32_t level = static_cast<uint32_t>(c + 128);
         const uint32_t v = (a + y + c) & 0xFF, u = (b + x + c) & 0xFF;
         const uint32_t e = level * 65536 + v * 256 + u;
@@ -97,10 +97,8 @@ uint16_t SwirlEntry(float t, int y, int j) {
   return static_cast<uint16_t>(radius * 256 + angle);
 }
 
-TEST_F(EffectFormulas, SwirlTableEveryEntry) {
-  for (const VectorWidth width : Widths())
+TEST_P(EffectFormulas, SwirlTableEveryEntry) {
   for (const float t : {0.0f, 6.0f, 37.3f, 95.9f}) {
-    const WidthCap cap(width);
     DrawSwirlTunnel(t);
     for (int y = 0; y < 240; ++y)
       for (int j = 0; j < 106; ++j) ASSERT_EQ(SwirlTable[y][j], SwirlEntry(t, y, j)) << t << ": " << y << ", " << j;
@@ -121,25 +119,59 @@ TEST_F(EffectFormulas, SwirlTableEveryEntry) {
   EXPECT_EQ(altered >> 8, 57);
 }
 
-TEST_F(EffectFormulas, FadesWholeFrames) {
+TEST_P(EffectFormulas, FadesWholeFrames) {
   for (int i = 0; i < SCREEN_PIXELS; ++i) {
     Pixel2[i] = static_cast<uint32_t>(i) * 2654435761u;  // stray top bytes too
     Pixel3[i] = static_cast<uint32_t>(i) * 40503u + 0xFF000000u;
     Lastpic[i] = static_cast<uint32_t>(i) * 69069u;
+    Bilde[i] = static_cast<uint32_t>(i) * 1103515245u;
   }
-  for (const VectorWidth width : Widths()) {
-    const WidthCap cap(width);
-    CrossFadePixelPictures(72.0f);  // b = 127
-    for (int y = 0; y < SCREEN_HEIGHT; ++y)
-      for (int x = 0; x < SCREEN_WIDTH; ++x) {
-        const int i = y * SCREEN_WIDTH + x;
-        const uint32_t want = (x < 165 ? DarkenPixel(Pixel2[i], 127) : 0) + (x >= 145 ? DarkenPixel(Pixel3[i], 128) : 0);
-        ASSERT_EQ(FrameBuffer[i], want) << static_cast<int>(width) << ": " << x << ", " << y;
-      }
-    FadeOutLastPicture(60.0f);  // c = 127
-    for (int i = 0; i < SCREEN_PIXELS; ++i)
-      ASSERT_EQ(FrameBuffer[i], DarkenPixel(Lastpic[i], 127)) << static_cast<int>(width) << ": " << i;
+  CrossFadePixelPictures(72.0f);  // b = 127
+  for (int y = 0; y < SCREEN_HEIGHT; ++y)
+    for (int x = 0; x < SCREEN_WIDTH; ++x) {
+      const int i = y * SCREEN_WIDTH + x;
+      const uint32_t want = (x < 165 ? DarkenPixel(Pixel2[i], 127) : 0) + (x >= 145 ? DarkenPixel(Pixel3[i], 128) : 0);
+      ASSERT_EQ(FrameBuffer[i], want) << x << ", " << y;
+    }
+  CrossFadePixelPictures(100.0f);  // b = 255: Pixel3 alone, darkened by 0
+  for (int y = 0; y < SCREEN_HEIGHT; ++y)
+    for (int x = 0; x < SCREEN_WIDTH; ++x) {
+      const int i = y * SCREEN_WIDTH + x;
+      ASSERT_EQ(FrameBuffer[i], x >= 145 ? DarkenPixel(Pixel3[i], 0) : 0) << x << ", " << y;
+    }
+  FadeOutLastPicture(60.0f);  // c = 127
+  for (int i = 0; i < SCREEN_PIXELS; ++i) ASSERT_EQ(FrameBuffer[i], DarkenPixel(Lastpic[i], 127)) << i;
+
+  // Bilde is added onto what the frame holds (the stars) in its 215 columns, and uploaded.
+  Surface back(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
+  displayContext.backBuffer = &back;
+  displayContext.backBufferBits = 32;
+  for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = static_cast<uint32_t>(i) * 40503u;
+  FadeBildePicture(30.0f);  // v = 97
+  displayContext.backBuffer = nullptr;
+  for (int y = 0; y < SCREEN_HEIGHT; ++y)
+    for (int x = 0; x < SCREEN_WIDTH; ++x) {
+      const int i = y * SCREEN_WIDTH + x;
+      uint32_t got;
+      std::memcpy(&got, back.Row(y) + 4 * x, sizeof(got));
+      const uint32_t under = static_cast<uint32_t>(i) * 40503u;
+      ASSERT_EQ(got, under + (x < 215 ? DarkenPixel(Bilde[i], 255 - 97) : 0)) << x << ", " << y;
+    }
+}
+
+// Every run of the split at the wraps, for shifts at and around them.
+TEST_P(EffectFormulas, TexelPairsFollowBothShifts) {
+  for (const auto& [firstShift, secondShift] :
+       {std::pair<uint16_t, uint16_t>{0, 0}, {511, 65025}, {65535, 1}, {32771, 32765}, {7, 7}}) {
+    PairTexels(Texture1, firstShift, Texture2, secondShift);
+    for (int i = 0; i < TEXTURE_PIXELS; ++i) {
+      const uint64_t want = Texture1[static_cast<uint16_t>(i + firstShift)] |
+                            static_cast<uint64_t>(Texture2[static_cast<uint16_t>(i + secondShift)]) << 32;
+      ASSERT_EQ(TexelPairs[i], want) << firstShift << ", " << secondShift << ": " << i;
+    }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, EffectFormulas, ::testing::ValuesIn(Widths()), WidthName);
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "platform/rng.h"
+#include "support/vector_widths.h"
 
 namespace {
 
@@ -16,7 +17,17 @@ class GlowParticles : public ::testing::Test {
 
 uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
 
-TEST_F(GlowParticles, StampAddsAndSaturatesPerChannel) {
+// The stamps away from the edges, at every vector width.
+class GlowStamps : public AtEachWidth {
+ protected:
+  static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
+  void SetUp() override {
+    AtEachWidth::SetUp();
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+  }
+};
+
+TEST_P(GlowStamps, StampAddsAndSaturatesPerChannel) {
   StampGlow(160, 120, 127, 255, 63);
   EXPECT_EQ(At(160, 120), 0x00FFFFECu);  // red 476 and green 956 saturate; blue 236
   EXPECT_EQ(At(152, 120), 0x00030601u);  // weight 1779 at dx = -8
@@ -34,7 +45,7 @@ TEST_F(GlowParticles, StampAddsAndSaturatesPerChannel) {
   EXPECT_EQ(At(50, 50), 0u);
 }
 
-TEST_F(GlowParticles, StampFollowsTheSpriteOverAnyBackground) {
+TEST_P(GlowStamps, StampFollowsTheSpriteOverAnyBackground) {
   for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = (i * 2654435761u) & 0xFFFFFFFFu;
   uint32_t saved[16][16];
   for (int r = 0; r < 16; ++r)
@@ -56,6 +67,8 @@ TEST_F(GlowParticles, StampFollowsTheSpriteOverAnyBackground) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, GlowStamps, ::testing::ValuesIn(Widths()), WidthName);
 
 TEST_F(GlowParticles, StampNearTheEdgeStaysInsideTheFrame) {
   StampGlow(2, 3, 255, 255, 255);

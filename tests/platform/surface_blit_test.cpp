@@ -52,7 +52,9 @@ void ReferenceBlit(Surface& dst, const PixelRect& d, const Surface& src, const P
   }
 }
 
-TEST(SurfaceBlit, MatchesPixelByPixelReference) {
+class SurfaceBlit : public AtEachWidth {};
+
+TEST_P(SurfaceBlit, MatchesPixelByPixelReference) {
   // Destination 40 x 30; the source rectangle is 13 x 9 inside a 17 x 11 picture.
   const PixelRect source{3, 1, 16, 10};
   const PixelRect places[] = {
@@ -66,13 +68,11 @@ TEST(SurfaceBlit, MatchesPixelByPixelReference) {
       {20, 14, 21, 15},   // a single pixel
   };
   int cases = 0;
-  for (const VectorWidth vectors : Widths())
   for (const int srcBits : {24, 32})
     for (const int dstBits : {24, 32})
       for (const bool keyed : {false, true})
         for (const PixelRect& place : places) {
           // Pitches wider than the rows, so a row-at-a-time copy must respect them.
-          const WidthCap cap(vectors);
           Surface src(17, 11, srcBits, 17 * srcBits / 8 + 5);
           Surface got(40, 30, dstBits, 40 * dstBits / 8 + 7);
           Scribble(src, static_cast<uint32_t>(cases) * 7919u, true);
@@ -85,26 +85,23 @@ TEST(SurfaceBlit, MatchesPixelByPixelReference) {
                                              << "," << place.bottom;
           ++cases;
         }
-  EXPECT_EQ(cases, 64 * static_cast<int>(Widths().size()));
+  EXPECT_EQ(cases, 64);
 }
 
-TEST(SurfaceBlit, WholeSurfacesAndLongRows) {
+TEST_P(SurfaceBlit, WholeSurfacesAndLongRows) {
   // Full-width rows exercise the wide copy loops and their leftover pixels (width not a
   // multiple of eight); blits with no rectangles cover both surfaces whole.
   // Rows without padding put a row's last pixel at the very end of the buffer at 24 bits.
-  for (const VectorWidth vectors : Widths())
   for (const int bits : {32, 24})
   for (const int width : {320, 201, 97, 7}) {
     for (const bool keyed : {false, true}) {
-      const WidthCap cap(vectors);
       Surface src(width, 5, bits), got(width, 5, bits);
       Scribble(src, static_cast<uint32_t>(width), true);
       Scribble(got, static_cast<uint32_t>(width) + 1, false);
       Surface want = got;
       ReferenceBlit(want, PixelRect{0, 0, width, 5}, src, PixelRect{0, 0, width, 5}, keyed);
       EXPECT_TRUE(BlitSurface(got, nullptr, src, nullptr, keyed, 0xFF0000FF));
-      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain") << " " << bits << " bits at vector width "
-                                         << static_cast<int>(vectors);
+      EXPECT_EQ(got.pixels, want.pixels) << width << (keyed ? " keyed" : " plain") << " " << bits << " bits";
     }
   }
   // A surface too small for its rectangle blits nothing and touches nothing.
@@ -116,5 +113,7 @@ TEST(SurfaceBlit, WholeSurfacesAndLongRows) {
   EXPECT_FALSE(BlitSurface(dst, nullptr, src, &tooWide, true, 0x0000FF));
   EXPECT_EQ(dst.pixels, before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, SurfaceBlit, ::testing::ValuesIn(Widths()), WidthName);
 
 }  // namespace

@@ -1,0 +1,65 @@
+// kernels.h - the effects' inner loops, one struct of them per vector width (see
+// platform/cpu_features.h for how a width is chosen). The plain loops are the effects' formulas
+// and live beside them (tunnels.cpp, plasma.cpp, fades.cpp, glow.cpp, texel_pairs.cpp); the
+// 128-bit loops are in kernels_128.cpp, the 256-bit ones in kernels_256.cpp. Every width writes
+// the same values.
+//
+//   const EffectKernels& kernels = UsableEffectKernels();   // once per frame
+//   kernels.perspectiveTunnel(d);
+#pragma once
+#include <cstdint>
+
+#include "platform/cpu_features.h"
+
+struct EffectKernels {
+  // The perspective tunnel's frame, Texture1 read at entry + d and Texture2 at entry - d.
+  void (*perspectiveTunnel)(uint16_t d);
+  // One row of the swirl's slopes: slopes[j] = (54 + j - 160) / e for j = 0..105, each
+  // rounded as one division.
+  void (*swirlRowSlopes)(double* slopes, double e);
+  // One row of the blended plasma's entries: v = columnV[x] + y and u = columnU[x] + rowTerm,
+  // each 8 bits; out[x] = v << 8 | u.
+  void (*plasmaBlendRow)(uint32_t* out, const uint32_t* columnV, const uint32_t* columnU, int32_t y,
+                         uint32_t rowTerm);
+  // The blended plasma's frame from PlasmaBuffer: Texture1 at entry k, Texture2 at the
+  // mirrored entry, halved and added.
+  void (*plasmaBlendPixels)();
+  // One row of the shaded plasma: entries (level << 16 | v << 8 | u from the row's wave) and
+  // pixels (Texture2 at the entry, darkened by the level).
+  void (*plasmaShadeRow)(const int32_t* wave, uint32_t rowV, uint32_t b, uint32_t* entries, uint32_t* out);
+  // DarkenPixels and AddDarkenedPixels (effects.h).
+  void (*darken)(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+  void (*addDarkened)(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+  // One run of PairTexels: out[i] = first[i] | second[i] << 32.
+  void (*pairRun)(uint64_t* out, const uint32_t* first, const uint32_t* second, int count);
+  // One glow stamp wholly inside the frame, its top-left pixel at `topLeft`: channels added with
+  // saturation where keep is 0x00FFFFFF (top byte cleared), pixels left alone where it is all ones.
+  void (*glowStamp)(uint32_t* topLeft, const uint32_t (*add)[16], const uint32_t (*keep)[16]);
+};
+
+// The widest loops the usable width allows.
+const EffectKernels& UsableEffectKernels();
+
+extern const EffectKernels plainEffectKernels;
+#if TAVRINE_BASELINE_VECTORS
+extern const EffectKernels baselineEffectKernels;  // kernels_128.cpp
+#endif
+#if TAVRINE_WIDE_VECTORS
+extern const EffectKernels wideEffectKernels;  // kernels_256.cpp
+#endif
+
+// The plain loops: the formulas, and the tails of the vector loops.
+void PerspectiveTunnelPlain(uint16_t d);
+void SwirlRowSlopesPlain(double* slopes, double e);
+void PlasmaBlendRowPlain(uint32_t* out, const uint32_t* columnV, const uint32_t* columnU, int32_t y,
+                         uint32_t rowTerm);
+void PlasmaBlendPixelsPlain();
+void PlasmaShadeRowPlain(const int32_t* wave, uint32_t rowV, uint32_t b, uint32_t* entries, uint32_t* out);
+void DarkenPixelsPlain(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+void AddDarkenedPixelsPlain(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+void PairRunPlain(uint64_t* out, const uint32_t* first, const uint32_t* second, int count);
+void GlowStampPlain(uint32_t* topLeft, const uint32_t (*add)[16], const uint32_t (*keep)[16]);
+
+// The swirl's columns: 106 from x = 54, the half left of the centre.
+constexpr int SWIRL_COLUMNS = 106;
+constexpr int SWIRL_FIRST_X = 54;

@@ -41,8 +41,8 @@ void PlasmaBlendPixelsPlain() {
 void DrawPlasmaBlend(float t) {
   const int32_t n = PlasmaStep(t);
   // The column terms are the same on every row: compute them once per frame.
-  uint32_t columnV[SCREEN_WIDTH];
-  uint32_t columnU[SCREEN_WIDTH];
+  alignas(32) uint32_t columnV[SCREEN_WIDTH];
+  alignas(32) uint32_t columnU[SCREEN_WIDTH];
   for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
     columnV[x] = SineByte(2 * n + 2 * x) - SineByte(2 * x - 2 * n - 200);
     columnU[x] = SineByte(2 * x - 4 * n) + x;
@@ -72,7 +72,7 @@ void DrawPlasmaShade(float t) {
   const uint32_t b = SineByte(4 * n);
   // Row y's wave is SineTable[(rowBase + 2x) & 1023]: from some start in steps of two. The
   // table split by parity and run on past its end makes every row one contiguous span.
-  int32_t strided[2][512 + SCREEN_WIDTH];
+  alignas(32) int32_t strided[2][512 + SCREEN_WIDTH];
   for (int parity = 0; parity < 2; ++parity)
     for (int j = 0; j < 512 + SCREEN_WIDTH; ++j) strided[parity][j] = SineTable[(2 * j + parity) & 1023];
 

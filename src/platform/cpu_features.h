@@ -13,7 +13,8 @@
 //   const EffectKernels& kernels = UsableEffectKernels();
 //   for (int y = 0; y < SCREEN_HEIGHT; ++y) kernels.plasmaShadeRow(...);
 //
-// Every width gives the same pixels; tests cap the width to run the narrower loops too.
+// Every width gives the same pixels; tests cap the width to run the narrower loops too. The
+// modules built this way: effects/kernels.h, platform/blit_kernels.h, raster/span_kernels.h.
 // A 512-bit level would add VectorWidth::Widest, its detection, NAME_512.cpp files and one more
 // slot in KernelTables.
 #pragma once

@@ -191,17 +191,24 @@ constexpr SpanKernels MakeSpanKernels(std::index_sequence<kIndex...>) {
 
 const SpanKernels plainSpanKernels = MakeSpanKernels(std::make_index_sequence<kSpanVariants>());
 
-const SpanKernels& UsableSpanKernels() {
-  switch (UsableVectorWidth()) {
+namespace {
+
+constinit const KernelTables<SpanKernels> spanKernels(&plainSpanKernels,
+#if TAVRINE_BASELINE_VECTORS
+                                                      &baselineSpanKernels,
+#else
+                                                      nullptr,
+#endif
 #if TAVRINE_WIDE_VECTORS
-    case VectorWidth::Wide: return wideSpanKernels;
+                                                      &wideSpanKernels
+#else
+                                                      nullptr
 #endif
-#if defined(__SSE2__)
-    case VectorWidth::Baseline: return baselineSpanKernels;
-#endif
-    default: return plainSpanKernels;
-  }
-}
+);
+
+}  // namespace
+
+const SpanKernels& UsableSpanKernels() { return spanKernels.Usable(); }
 
 void RasterPrepareSpans(const RasterTriangle& tri, const RasterTarget& target, const RasterTexture* texture,
                         SpanSetup& setup) {

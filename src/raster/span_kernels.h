@@ -73,7 +73,7 @@ struct SpanKernels {
 const SpanKernels& UsableSpanKernels();
 
 extern const SpanKernels plainSpanKernels;  // span_kernels.cpp
-#if defined(__SSE2__)
+#if TAVRINE_BASELINE_VECTORS
 extern const SpanKernels baselineSpanKernels;  // span_kernels_128.cpp
 #endif
 #if TAVRINE_WIDE_VECTORS

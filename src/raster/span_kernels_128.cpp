@@ -3,7 +3,7 @@
 // and a span's last pixels go through a small buffer.
 #include "raster/span_kernels.h"
 
-#if defined(__SSE2__)
+#if TAVRINE_BASELINE_VECTORS
 #include <emmintrin.h>
 
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "display/display.h"
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
-#include "support/vector_widths.h"
+#include "support/every_width.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ class PictureFades : public ::testing::Test {
 
 uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
 
-class RowDarkening : public AtEachWidth {
+class RowDarkening : public EveryWidth {
  protected:
   static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
 };
@@ -51,7 +51,7 @@ TEST_P(RowDarkening, MatchesTheTable) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, RowDarkening, ::testing::ValuesIn(Widths()), WidthName);
+INSTANTIATE_TEST_SUITE_P(Widths, RowDarkening, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
 
 TEST_F(PictureFades, BildeLevelFollowsHalfASine) {
   EXPECT_EQ(FadeBildeLevel(10.0f), 0);

@@ -13,18 +13,18 @@
 #include "effects/show_pictures.h"
 #include "effects/texel_pairs.h"
 #include "platform/cpu_features.h"
-#include "support/vector_widths.h"
+#include "support/every_width.h"
 
 namespace {
 
 uint32_t Half(uint32_t q) { return (q >> 1) & 0x7F7F7Fu; }
 uint32_t SineByte(int32_t k) { return static_cast<uint8_t>(SineTable[k & 1023]); }
 
-class EffectFormulas : public AtEachWidth {
+class EffectFormulas : public EveryWidth {
  protected:
   static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
   void SetUp() override {
-    AtEachWidth::SetUp();
+    EveryWidth::SetUp();
     // Stray top bytes included: the effects must drop them where the formulas do.
     for (int i = 0; i < TEXTURE_PIXELS; ++i) {
       Texture1[i] = (static_cast<uint32_t>(i) * 2654435761u) ^ 0x5A000000u;
@@ -172,6 +172,6 @@ TEST_P(EffectFormulas, TexelPairsFollowBothShifts) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, EffectFormulas, ::testing::ValuesIn(Widths()), WidthName);
+INSTANTIATE_TEST_SUITE_P(Widths, EffectFormulas, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
 #include "platform/rng.h"
-#include "support/vector_widths.h"
+#include "support/every_width.h"
 
 namespace {
 
@@ -18,11 +18,11 @@ class GlowParticles : public ::testing::Test {
 uint32_t At(int x, int y) { return FrameBuffer[y * SCREEN_WIDTH + x]; }
 
 // The stamps away from the edges, at every vector width.
-class GlowStamps : public AtEachWidth {
+class GlowStamps : public EveryWidth {
  protected:
   static void SetUpTestSuite() { BuildLookupTables([](unsigned) {}); }
   void SetUp() override {
-    AtEachWidth::SetUp();
+    EveryWidth::SetUp();
     std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
   }
 };
@@ -68,7 +68,7 @@ TEST_P(GlowStamps, StampFollowsTheSpriteOverAnyBackground) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, GlowStamps, ::testing::ValuesIn(Widths()), WidthName);
+INSTANTIATE_TEST_SUITE_P(Widths, GlowStamps, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
 
 TEST_F(GlowParticles, StampNearTheEdgeStaysInsideTheFrame) {
   StampGlow(2, 3, 255, 255, 255);

@@ -7,7 +7,7 @@
 
 #include "platform/cpu_features.h"
 #include "platform/surface.h"
-#include "support/vector_widths.h"
+#include "support/every_width.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ void ReferenceBlit(Surface& dst, const PixelRect& d, const Surface& src, const P
   }
 }
 
-class SurfaceBlit : public AtEachWidth {};
+class SurfaceBlit : public EveryWidth {};
 
 TEST_P(SurfaceBlit, MatchesPixelByPixelReference) {
   // Destination 40 x 30; the source rectangle is 13 x 9 inside a 17 x 11 picture.
@@ -114,6 +114,6 @@ TEST_P(SurfaceBlit, WholeSurfacesAndLongRows) {
   EXPECT_EQ(dst.pixels, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, SurfaceBlit, ::testing::ValuesIn(Widths()), WidthName);
+INSTANTIATE_TEST_SUITE_P(Widths, SurfaceBlit, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
 
 }  // namespace

@@ -1,124 +1,302 @@
 #include "capture_command.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "demo/demo.h"
-#include "demo/timeline.h"
-#include "offline_show.h"
+#include "capture_audio.h"
+#include "capture_options.h"
+#include "capture_progress.h"
+#include "capture_run.h"
+#include "capture_schedule.h"
+#include "encoder_process.h"
+#include "offline_show.h"  // DefaultContentDir
+#include "partial_output.h"
 #include "platform/audio_outputs.h"
 
-static int Usage() {
-  std::fprintf(stderr, "usage: tavrine-tool capture OUT.mkv [--fps N] [--content DIR]\n");
-  return 2;
+namespace {
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "tavrine-tool capture: %s\n", why.c_str());
+  return 1;
 }
 
-static bool OnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  if (!path) return false;
-  std::string dirs = path;
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    const size_t end = dirs.find(':', start);
-    const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
+// The end of an interrupted capture: nothing of it is left, and the caller sees the signal.
+int Interrupted(PartialOutput& out) {
+  out.Discard();
+  std::fprintf(stderr, "tavrine-tool capture: interrupted; nothing was written\n");
+  return 128 + InterruptGuard::Signal();
 }
 
-// Single quotes for the shell.
-static std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+double Seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-static void DrawProgress(float position) {
-  const int width = 40;
-  const int filled = static_cast<int>(position / TIMELINE_END * width);
-  std::fprintf(stderr, "\r[%-*s] %5.1f / %.0f", width, std::string(static_cast<size_t>(std::max(0, std::min(width, filled))), '#').c_str(),
-               position, TIMELINE_END);
+double OwnCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-int RunCaptureCommand(int argc, char** argv) {
-  std::string output, content = DefaultContentDir(), fpsText = "60";
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg.rfind("--", 0) == 0) {
-      if (!TakeOption(i, argc, argv, "--content", &content) && !TakeOption(i, argc, argv, "--fps", &fpsText)) return Usage();
-    } else if (output.empty()) {
-      output = arg;
-    } else {
-      return Usage();
+std::string Duration(double seconds) {
+  const long hundredths = static_cast<long>(seconds * 100.0 + 0.5);
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld:%02ld.%02ld", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);
+  return text;
+}
+
+std::string Bytes(uint64_t bytes) {
+  char text[32];
+  if (bytes >= 1000000000ull) std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / 1e9);
+  else if (bytes >= 1000000ull) std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  else std::snprintf(text, sizeof text, "%.1f kB", static_cast<double>(bytes) / 1e3);
+  return text;
+}
+
+std::string Size(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+// The names ffmpeg lists under -encoders or -muxers (second column; muxers may list several).
+std::set<std::string> ListedNames(const std::string& listing) {
+  std::set<std::string> names;
+  std::istringstream lines(listing);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string flags, name;
+    if (!(words >> flags >> name) || flags.find('=') != std::string::npos) continue;
+    size_t start = 0;
+    while (start <= name.size()) {
+      const size_t comma = name.find(',', start);
+      names.insert(name.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
     }
   }
-  char* end = nullptr;
-  const long fps = std::strtol(fpsText.c_str(), &end, 10);
-  if (output.empty() || *end != '\0' || fps < 1 || fps > 240) return Usage();
-  if (!OnPath("ffmpeg")) {
-    std::fprintf(stderr, "tavrine-tool capture: the ffmpeg command is not installed (apt-get install ffmpeg)\n");
-    return 1;
+  return names;
+}
+
+// ffmpeg on PATH, with the encoders and muxers this capture needs.
+bool CheckEncoder(const CaptureOptions& options, std::string* error) {
+  if (FindOnPath("ffmpeg").empty()) {
+    *error = "the ffmpeg command is not installed (apt-get install ffmpeg)";
+    return false;
+  }
+  std::string listing;
+  for (const char* topic : {"-encoders", "-muxers"}) {
+    if (!RunForOutput({"ffmpeg", "-hide_banner", topic}, &listing)) {
+      *error = std::string("ffmpeg ") + topic + " failed: is ffmpeg working?";
+      return false;
+    }
+    const std::set<std::string> have = ListedNames(listing);
+    const bool encoders = std::strcmp(topic, "-encoders") == 0;
+    for (const std::string& needed : encoders ? NeededEncoders(options) : NeededMuxers(options)) {
+      if (!have.count(needed)) {
+        *error = "this ffmpeg has no " + needed + (encoders ? " encoder" : " muxer") + ", which " +
+                 DescribeOutput(options) + " needs";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Music as the encoder reads it: 16-bit little-endian, silence where there is no source.
+bool SendSamples(EncoderProcess& encoder, int input, const int16_t* samples, uint64_t frames) {
+  uint8_t buffer[16384];
+  const uint64_t perChunk = sizeof buffer / 4;
+  for (uint64_t done = 0; done < frames;) {
+    const uint64_t n = std::min(perChunk, frames - done);
+    for (uint64_t i = 0; i < n * 2; ++i) {
+      const auto s = static_cast<uint16_t>(samples ? samples[(done * 2) + i] : 0);
+      buffer[i * 2] = static_cast<uint8_t>(s);
+      buffer[i * 2 + 1] = static_cast<uint8_t>(s >> 8);
+    }
+    if (!encoder.Write(input, buffer, static_cast<size_t>(n * 4))) return false;
+    done += n;
+  }
+  return true;
+}
+
+std::string Speed(double wall, double shown) {
+  char text[96];
+  std::snprintf(text, sizeof text, "in %.1f s (%.1fx real time; drawing and feeding %.1f s of CPU)", wall,
+                wall > 0 ? shown / wall : 0.0, OwnCpuSeconds());
+  return text;
+}
+
+// --audio: the sound alone, without drawing a frame.
+int CaptureSound(const CaptureOptions& options, PartialOutput& out, CaptureProgress& progress) {
+  const double started = Seconds();
+  EncoderProcess encoder;
+  WavFile wav;
+  std::string error;
+  const bool flac = options.audioType == AudioFileType::Flac;
+  if (flac ? !encoder.Start(EncoderCommand(options, out.Path(), MIDAS_MIX_RATE), 1, &error)
+           : !wav.Create(out.Path(), MIDAS_MIX_RATE, &error)) {
+    out.Discard();
+    return Fail(error);
+  }
+  const CaptureSchedule schedule(options);
+  CaptureAudio audio(
+      [&](const int16_t* samples, uint64_t frames) {
+        return flac ? SendSamples(encoder, 0, samples, frames) : wav.Append(samples, frames);
+      },
+      options.fps, schedule.LeadIn(), schedule.FromStart());
+  progress.Phase("rendering the sound");
+  long passes = 0;
+  const bool played = RenderShowAudio(
+      options, &audio,
+      [&](double position) {
+        progress.Update(position, ++passes);
+        return InterruptGuard::Signal() == 0 && !audio.Failed();
+      },
+      &error);
+  if (InterruptGuard::Signal() != 0) {
+    encoder.Kill();
+    wav.Finish();
+    return Interrupted(out);
+  }
+  if (!played || audio.Failed()) {
+    std::string why = played ? "" : error;
+    if (flac) encoder.Finish(&why);
+    wav.Finish();
+    if (!wav.Error().empty()) why = wav.Error();
+    out.Discard();
+    return Fail(why.empty() ? "the sound could not be written" : why);
+  }
+  if (audio.FramesKept() == 0) {
+    encoder.Kill();
+    wav.Finish();
+    out.Discard();
+    return Fail("no sound falls between --from and --to");
+  }
+  progress.Done(passes);
+  if (flac ? !encoder.Finish(&error) : !wav.Finish()) {
+    if (!flac) error = wav.Error();
+    if (InterruptGuard::Signal() != 0) return Interrupted(out);
+    out.Discard();
+    return Fail(error);
+  }
+  if (!out.Commit(&error)) return Fail(error);
+  const double shown = static_cast<double>(audio.FramesKept()) / MIDAS_MIX_RATE;
+  std::fprintf(stderr, "wrote %s: %s of sound (%d Hz, 16-bit stereo, %s), %s, %s\n", out.Target().c_str(),
+               Duration(shown).c_str(), MIDAS_MIX_RATE, DescribeOutput(options).c_str(), Bytes(out.Bytes()).c_str(),
+               Speed(Seconds() - started, shown).c_str());
+  return 0;
+}
+
+// A video or a frames folder: the show run offline, its frames (and music) piped to ffmpeg.
+int CapturePictures(const CaptureOptions& options, PartialOutput& out, CaptureProgress& progress) {
+  const double started = Seconds();
+  const bool video = options.kind == CaptureKind::Video;
+  EncoderProcess encoder;
+  std::string error;
+  if (!encoder.Start(EncoderCommand(options, out.Path(), MIDAS_MIX_RATE), video ? 2 : 1, &error)) {
+    out.Discard();
+    return Fail(error);
+  }
+
+  const CaptureSchedule schedule(options);
+  CaptureAudio audio([&](const int16_t* samples, uint64_t frames) { return SendSamples(encoder, 1, samples, frames); },
+                     options.fps, schedule.LeadIn(), schedule.FromStart());
+  char phase[96];
+  std::snprintf(phase, sizeof phase, "loading the show and playing it to position %g", options.from);
+  progress.Phase(schedule.FromStart() ? "loading the show" : phase);
+
+  long frames = 0;
+  const ShowCapture run = RunShowCapture(options, video ? &audio : nullptr, [&](const std::vector<uint32_t>& frame,
+                                                                                 double position) {
+    if (InterruptGuard::Signal() != 0 || audio.Failed()) return false;
+    if (!encoder.Write(0, frame.data(), frame.size() * sizeof(uint32_t))) return false;
+    progress.Update(position, ++frames);
+    return true;
+  });
+  if (InterruptGuard::Signal() != 0) {
+    encoder.Kill();
+    return Interrupted(out);
+  }
+  if (run.code != 0) {
+    encoder.Kill();
+    out.Discard();
+    return Fail(run.error);
+  }
+  if (run.stoppedByCaller || audio.Failed()) {
+    std::string message;
+    encoder.Finish(&message);  // its own last words say why it stopped taking frames
+    if (InterruptGuard::Signal() != 0) return Interrupted(out);
+    out.Discard();
+    return Fail(message.empty() ? "the encoder stopped taking frames" : message);
+  }
+  if (frames == 0) {
+    encoder.Kill();
+    out.Discard();
+    return Fail("no frame of the show falls between --from and --to at " + std::to_string(options.fps) + " fps");
+  }
+  progress.Done(frames);
+  progress.Phase(video ? "finishing the file" : "finishing the pictures");
+  if (!encoder.Finish(&error)) {
+    if (InterruptGuard::Signal() != 0) return Interrupted(out);
+    out.Discard();
+    return Fail(error);
+  }
+  if (!out.Commit(&error)) return Fail(error);
+
+  const double shown = static_cast<double>(frames) / options.fps;
+  const PictureLayout& l = options.layout;
+  std::string picture = Size(l.width, l.height);
+  if (l.pictureWidth != l.width || l.pictureHeight != l.height)
+    picture += " (picture " + Size(l.pictureWidth, l.pictureHeight) + ")";
+  char numbered[64] = "";
+  std::snprintf(numbered, sizeof numbered, "000000.png to %06ld.png in ", frames - 1);
+  std::fprintf(stderr, "wrote %s%s: %ld frames (%s at %d fps), %s, %s, %s, %s\n", video ? "" : numbered,
+               out.Target().c_str(), frames, Duration(shown).c_str(), options.fps, picture.c_str(),
+               DescribeOutput(options).c_str(), Bytes(out.Bytes()).c_str(), Speed(Seconds() - started, shown).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int RunCaptureCommand(int argc, char** argv) {
+  CaptureOptions options;
+  std::string message;
+  switch (ParseCaptureOptions(argc, argv, DefaultContentDir(), &options, &message)) {
+    case ParseResult::Help:
+      std::fputs(message.c_str(), stdout);
+      return 0;
+    case ParseResult::Usage:
+      std::fprintf(stderr, "tavrine-tool capture: %s (see tavrine-tool capture --help)\n", message.c_str());
+      return 2;
+    case ParseResult::Ok:
+      break;
   }
 
   std::error_code ec;
-  const std::filesystem::path outputPath = std::filesystem::absolute(output, ec);
-  const std::filesystem::path work = std::filesystem::temp_directory_path(ec) /
-                                     ("tavrine-capture-" + std::to_string(getpid()));
-  std::filesystem::create_directories(work, ec);
-  const std::string wavPath = (work / "music.wav").string();
-  const std::string videoPath = (work / "video.mkv").string();
+  if (options.content.empty())
+    return Fail("no content pack beside the tool: give --content DIR (tavrine-tool make-content DIR makes one)");
+  if (!std::filesystem::is_regular_file(std::filesystem::path(options.content) / "Music" / "DISCO.XM", ec))
+    return Fail("no content pack in " + options.content + " (tavrine-tool make-content DIR makes one)");
 
-  // The picture goes to ffmpeg as raw frames while the music is written beside it in step;
-  // the two are joined once the show is over.
-  const std::string encode = "ffmpeg -loglevel error -y -f rawvideo -pixel_format bgr0 -video_size 320x240 -framerate " +
-                             std::to_string(fps) +
-                             " -i - -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p "
-                             "-vf scale=1280:960:flags=neighbor " + Quoted(videoPath);
-  FILE* pipe = popen(encode.c_str(), "w");
-  if (!pipe) {
-    std::fprintf(stderr, "tavrine-tool capture: cannot start ffmpeg\n");
-    return 1;
-  }
-
-  OfflineShow* showPointer = nullptr;
-  WavAudioOutput wav(wavPath, [&] { return static_cast<uint64_t>(showPointer->offline.system.presentedFrames); }, static_cast<int>(fps));
-  OfflineShow show(content, static_cast<double>(fps), &wav);
-  showPointer = &show;
-  bool pipeFailed = false;
-  show.offline.onFrame = [&](const OfflinePresenter& frame) {
-    if (!pipeFailed && std::fwrite(frame.frame.data(), sizeof(uint32_t), frame.frame.size(), pipe) != frame.frame.size())
-      pipeFailed = true;
-    if (showState.running) DrawProgress(showState.position);
-  };
+  InterruptGuard guard;
   std::string error;
-  const int code = show.Run(&error);
-  std::fprintf(stderr, "\n");
-  const int encoded = pclose(pipe);
-  if (code != 0) {
-    std::fprintf(stderr, "tavrine-tool capture: %s\n", error.c_str());
-    std::filesystem::remove_all(work, ec);
-    return 1;
-  }
-  if (pipeFailed || encoded != 0 || !wav.Error().empty()) {
-    std::fprintf(stderr, "tavrine-tool capture: encoding failed%s%s\n", wav.Error().empty() ? "" : ": ", wav.Error().c_str());
-    std::filesystem::remove_all(work, ec);
-    return 1;
-  }
-  const std::string mux = "ffmpeg -loglevel error -y -i " + Quoted(videoPath) + " -i " + Quoted(wavPath) +
-                          " -c:v copy -c:a aac -b:a 192k -shortest " + Quoted(outputPath.string());
-  const int muxed = std::system(mux.c_str());
-  std::filesystem::remove_all(work, ec);
-  if (muxed != 0) {
-    std::fprintf(stderr, "tavrine-tool capture: ffmpeg could not write %s\n", outputPath.string().c_str());
-    return 1;
-  }
-  std::fprintf(stderr, "wrote %s (%u frames at %ld fps)\n", outputPath.string().c_str(), showState.frameCount, fps);
-  return 0;
+  const bool needsEncoder = !(options.kind == CaptureKind::Audio && options.audioType == AudioFileType::Wav);
+  if (needsEncoder && !CheckEncoder(options, &error)) return Fail(error);
+  PartialOutput out;
+  if (!out.Claim(options.path, options.kind == CaptureKind::Frames ? PartialOutput::Folder : PartialOutput::File,
+                 options.force, &error))
+    return Fail(error);
+  if (InterruptGuard::Signal() != 0) return Interrupted(out);
+
+  CaptureProgress progress(stderr, isatty(STDERR_FILENO) != 0, options.from, options.to);
+  return options.kind == CaptureKind::Audio ? CaptureSound(options, out, progress)
+                                            : CapturePictures(options, out, progress);
 }

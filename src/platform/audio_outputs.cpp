@@ -90,21 +90,19 @@ void MakeWavHeader(uint8_t* h, int rate, uint32_t dataBytes) {
 // NOLINTEND(bugprone-not-null-terminated-result)
 }  // namespace
 
-WavAudioOutput::WavAudioOutput(std::string path, std::function<uint64_t()> frameCounter, int fps)
-    : path_(std::move(path)), frameCounter_(std::move(frameCounter)), fps_(fps) {}
+WavFile::~WavFile() { Finish(); }
 
-WavAudioOutput::~WavAudioOutput() { Close(); }
-
-void WavAudioOutput::Fail(const std::string& why) {
+void WavFile::Fail(const std::string& why) {
   if (error_.empty()) error_ = why;
 }
 
-bool WavAudioOutput::Open(int sampleRate, std::string* error) {
-  Close();
+bool WavFile::Create(const std::string& path, int sampleRate, std::string* error) {
+  Finish();
   error_.clear();
-  written_ = 0;
-  if (sampleRate <= 0 || fps_ <= 0 || !frameCounter_) {
-    if (error) *error = "the WAV output needs a positive rate, a positive frame rate and a frame counter";
+  frames_ = 0;
+  path_ = path;
+  if (sampleRate <= 0) {
+    if (error) *error = "the WAV file needs a positive sample rate";
     return false;
   }
   file_ = std::fopen(path_.c_str(), "wb");
@@ -114,7 +112,7 @@ bool WavAudioOutput::Open(int sampleRate, std::string* error) {
   }
   rate_ = sampleRate;
   uint8_t header[kWavHeaderBytes];
-  MakeWavHeader(header, rate_, 0);  // sizes are filled in by Close
+  MakeWavHeader(header, rate_, 0);  // sizes are filled in by Finish
   if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
     if (error) *error = "cannot write " + path_;
     std::fclose(file_);
@@ -124,54 +122,77 @@ bool WavAudioOutput::Open(int sampleRate, std::string* error) {
   return true;
 }
 
-uint64_t WavAudioOutput::Target() const {
-  return frameCounter_() * static_cast<uint64_t>(rate_) / static_cast<uint64_t>(fps_);
-}
-
-int WavAudioOutput::FramesWanted() {
-  if (!file_ || !error_.empty()) return 0;
-  const uint64_t target = Target();
-  if (target <= written_) return 0;
-  return static_cast<int>(std::min<uint64_t>(target - written_, INT32_MAX));
-}
-
-void WavAudioOutput::Write(const int16_t* interleaved, int frames) {
-  if (!file_ || !error_.empty() || frames <= 0) return;
-  if ((written_ + static_cast<uint64_t>(frames)) * kBytesPerFrame > kMaxDataBytes) {
-    Fail("the music is too long for one WAV file");
-    return;
+bool WavFile::Append(const int16_t* interleaved, uint64_t frames) {
+  if (!file_ || !error_.empty()) return false;
+  if ((frames_ + frames) * kBytesPerFrame > kMaxDataBytes) {
+    Fail("the sound is too long for one WAV file");
+    return false;
   }
-  // Little-endian on disk whatever the host.
   uint8_t buffer[4096];
-  const int framesPerChunk = static_cast<int>(sizeof buffer) / kBytesPerFrame;
-  for (int done = 0; done < frames;) {
-    const int n = std::min(framesPerChunk, frames - done);
-    for (int i = 0; i < n * 2; ++i) {
+  const uint64_t framesPerChunk = sizeof buffer / kBytesPerFrame;
+  for (uint64_t done = 0; done < frames;) {
+    const uint64_t n = std::min(framesPerChunk, frames - done);
+    for (uint64_t i = 0; i < n * 2; ++i) {
       const int16_t s = interleaved ? interleaved[done * 2 + i] : 0;
       PutLe16(buffer + i * 2, static_cast<uint16_t>(s));
     }
     const size_t bytes = static_cast<size_t>(n) * kBytesPerFrame;
     if (std::fwrite(buffer, 1, bytes, file_) != bytes) {
-      Fail("cannot write " + path_);
-      return;
+      Fail("cannot write " + path_ + ": " + std::strerror(errno));
+      return false;
     }
     done += n;
-    written_ += static_cast<uint64_t>(n);
+    frames_ += n;
   }
+  return true;
 }
 
-void WavAudioOutput::Start() {
-  if (!file_) return;
-  const int pad = FramesWanted();
-  if (pad > 0) Write(nullptr, pad);  // null source writes silence
-}
-
-void WavAudioOutput::Close() {
-  if (!file_) return;
+bool WavFile::Finish() {
+  if (!file_) return error_.empty();
   uint8_t header[kWavHeaderBytes];
-  MakeWavHeader(header, rate_, static_cast<uint32_t>(written_ * kBytesPerFrame));
+  MakeWavHeader(header, rate_, static_cast<uint32_t>(frames_ * kBytesPerFrame));
   if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file_) != sizeof header)
     Fail("cannot finish " + path_);
   if (std::fclose(file_) != 0) Fail("cannot finish " + path_);
   file_ = nullptr;
+  return error_.empty();
 }
+
+WavAudioOutput::WavAudioOutput(std::string path, std::function<uint64_t()> frameCounter, int fps)
+    : path_(std::move(path)), frameCounter_(std::move(frameCounter)), fps_(fps) {}
+
+WavAudioOutput::~WavAudioOutput() { Close(); }
+
+bool WavAudioOutput::Open(int sampleRate, std::string* error) {
+  Close();
+  if (sampleRate <= 0 || fps_ <= 0 || !frameCounter_) {
+    if (error) *error = "the WAV output needs a positive rate, a positive frame rate and a frame counter";
+    return false;
+  }
+  if (!wav_.Create(path_, sampleRate, error)) return false;
+  rate_ = sampleRate;
+  return true;
+}
+
+uint64_t WavAudioOutput::Target() const {
+  return frameCounter_() * static_cast<uint64_t>(rate_) / static_cast<uint64_t>(fps_);
+}
+
+int WavAudioOutput::FramesWanted() {
+  if (!wav_.IsOpen() || !wav_.Error().empty()) return 0;
+  const uint64_t target = Target();
+  if (target <= wav_.Frames()) return 0;
+  return static_cast<int>(std::min<uint64_t>(target - wav_.Frames(), INT32_MAX));
+}
+
+void WavAudioOutput::Write(const int16_t* interleaved, int frames) {
+  if (frames > 0) wav_.Append(interleaved, static_cast<uint64_t>(frames));
+}
+
+void WavAudioOutput::Start() {
+  if (!wav_.IsOpen()) return;
+  const int pad = FramesWanted();
+  if (pad > 0) Write(nullptr, pad);  // null source writes silence
+}
+
+void WavAudioOutput::Close() { wav_.Finish(); }

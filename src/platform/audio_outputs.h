@@ -57,6 +57,29 @@ class SilentAudioOutput : public AudioOutput {
   uint64_t written_ = 0;
 };
 
+// A 16-bit stereo WAV file written as the sound comes; Finish fills in the sizes. Samples
+// are stored little-endian whatever the host; a null source appends silence.
+class WavFile {
+ public:
+  ~WavFile();
+  bool Create(const std::string& path, int sampleRate, std::string* error);
+  bool Append(const int16_t* interleaved, uint64_t frames);
+  bool Finish();  // also on a file that failed: closes it
+  bool IsOpen() const { return file_ != nullptr; }
+  uint64_t Frames() const { return frames_; }
+  // Empty while all is well; otherwise why the file is incomplete.
+  const std::string& Error() const { return error_; }
+
+ private:
+  void Fail(const std::string& why);
+
+  std::string path_;
+  FILE* file_ = nullptr;
+  int rate_ = 0;
+  uint64_t frames_ = 0;
+  std::string error_;
+};
+
 class WavAudioOutput : public AudioOutput {
  public:
   // `frameCounter` gives the number of frames presented so far; at `fps` frames per second
@@ -69,21 +92,18 @@ class WavAudioOutput : public AudioOutput {
   void Start() override;  // pads silence up to the current frame
   void Close() override;  // writes the final RIFF sizes
 
-  uint64_t FramesWritten() const { return written_; }
+  uint64_t FramesWritten() const { return wav_.Frames(); }
   // Empty while all is well; otherwise why the file is incomplete.
-  const std::string& Error() const { return error_; }
+  const std::string& Error() const { return wav_.Error(); }
 
  private:
   uint64_t Target() const;
-  void Fail(const std::string& why);
 
   std::string path_;
   std::function<uint64_t()> frameCounter_;
   int fps_;
   int rate_ = 0;
-  FILE* file_ = nullptr;
-  uint64_t written_ = 0;
-  std::string error_;
+  WavFile wav_;
 };
 
 class NullAudioOutput : public AudioOutput {

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kMixRate = 44100;
+constexpr int kMixRate = MIDAS_MIX_RATE;
 // Most frames rendered by one poll (two seconds), in chunks of at most kChunkFrames.
 constexpr int kMaxFramesPerPoll = 2 * kMixRate;
 constexpr int kChunkFrames = 8192;

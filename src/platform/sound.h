@@ -33,6 +33,9 @@ class AudioOutput {
   virtual void Close() = 0;
 };
 
+// The rate the library mixes at; outputs are opened with it.
+constexpr int MIDAS_MIX_RATE = 44100;
+
 using MidasModule = uintptr_t;
 using MidasPlayHandle = uintptr_t;
 

@@ -17,6 +17,7 @@
 #include "capture_progress.h"
 #include "capture_run.h"
 #include "capture_schedule.h"
+#include "command_line.h"
 #include "encoder_process.h"
 #include "offline_show.h"  // DefaultContentDir
 #include "partial_output.h"
@@ -271,11 +272,12 @@ int RunCaptureCommand(int argc, char** argv) {
   std::string message;
   switch (ParseCaptureOptions(argc, argv, DefaultContentDir(), &options, &message)) {
     case ParseResult::Help:
-      std::fputs(message.c_str(), stdout);
-      return 0;
+      return PrintCaptureHelp();
     case ParseResult::Usage:
-      std::fprintf(stderr, "tavrine-tool capture: %s (see tavrine-tool capture --help)\n", message.c_str());
-      return 2;
+      // One line: the options are too many for a usage line; --help lists them.
+      std::fprintf(stderr, "tavrine-tool capture: %s (tavrine-tool capture --help lists the options)\n",
+                   message.c_str());
+      return EXIT_USAGE;
     case ParseResult::Ok:
       break;
   }

@@ -1,5 +1,7 @@
 #include "capture_options.h"
 
+#include "command_line.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -17,21 +19,12 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool ParsePosition(const std::string& text, double* position) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || !std::isfinite(value)) return false;
-  *position = value;
-  return true;
-}
+bool ParsePosition(const std::string& text, double* position) { return ParseNumber(text, position); }
 
 bool ParseWhole(const std::string& text, long* value) {
+  // Digits only: no sign, no spaces, no hexadecimal.
   if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtol(text.c_str(), &end, 10);
-  return *end == '\0' && errno == 0;
+  return ParseInteger(text, value);
 }
 
 std::string Extension(const std::string& path) {
@@ -52,31 +45,25 @@ std::string Num(double value) {
 
 }  // namespace
 
-const char* CaptureUsageLine() {
-  return "usage: tavrine-tool capture (OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) "
-         "[--size WxH] [--quality web|high|lossless] [--fps N] [--from POSITION] [--to POSITION] [--no-loading] "
-         "[--force] [--content DIR]";
-}
+static const ToolCommand kCapture{
+    "capture", "(OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]",
+    "Renders the show offline with its music, through the ffmpeg command.\n"
+    "  OUT.mp4|.mkv|.mov    a video (the container follows the name)\n"
+    "  --frames DIR         numbered PNG pictures (000000.png, ...) instead of a video\n"
+    "  --audio FILE         the sound alone, as .wav or .flac, without drawing the pictures\n"
+    "  --size WxH           frame size (default 1280x960); the picture is enlarged by the largest\n"
+    "                       whole number that fits, by halves from 4.5 up (1920x1080: 1440x1080),\n"
+    "                       nearest neighbour, centred on black\n"
+    "  --quality web        H.264 4:2:0 CRF 18, AAC 192 kb/s (default)\n"
+    "  --quality high       H.264 4:4:4 CRF 12, FLAC in .mkv, AAC 320 kb/s otherwise\n"
+    "  --quality lossless   H.264 RGB lossless with FLAC, in .mkv: the pixels exactly as drawn\n"
+    "  --fps N              frames per second, 1 to 240 (default 60)\n"
+    "  --from, --to         timeline positions 0 to 122 (the show's own units: seconds x 1.2)\n"
+    "  --no-loading         start at position 0 without the loading screens\n"
+    "  --force              replace an existing output\n"
+    "  --content DIR        the content pack (default: the one beside the tool, else the installed one)\n"};
 
-static std::string HelpText() {
-  return std::string(CaptureUsageLine()) +
-         "\n\n"
-         "Renders the show offline with its music, through the ffmpeg command.\n"
-         "  OUT.mp4|.mkv|.mov    a video (the container follows the name)\n"
-         "  --frames DIR         numbered PNG pictures (000000.png, ...) instead of a video\n"
-         "  --audio FILE         the sound alone, as .wav or .flac, without drawing the pictures\n"
-         "  --size WxH           frame size (default 1280x960); the picture is enlarged by the largest\n"
-         "                       whole number that fits, by halves from 4.5 up (1920x1080: 1440x1080),\n"
-         "                       nearest neighbour, centred on black\n"
-         "  --quality web        H.264 4:2:0 CRF 18, AAC 192 kb/s (default)\n"
-         "  --quality high       H.264 4:4:4 CRF 12, FLAC in .mkv, AAC 320 kb/s otherwise\n"
-         "  --quality lossless   H.264 RGB lossless with FLAC, in .mkv: the pixels exactly as drawn\n"
-         "  --fps N              frames per second, 1 to 240 (default 60)\n"
-         "  --from, --to         timeline positions 0 to 122 (the show's own units: seconds x 1.2)\n"
-         "  --no-loading         start at position 0 without the loading screens\n"
-         "  --force              replace an existing output\n"
-         "  --content DIR        the content pack (default: the one beside the tool)\n";
-}
+int PrintCaptureHelp() { return kCapture.Help(); }
 
 bool ParseSize(const std::string& text, int* width, int* height) {
   const size_t x = Lower(text).find('x');
@@ -135,10 +122,7 @@ ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaul
 
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      *message = HelpText();
-      return ParseResult::Help;
-    }
+    if (IsHelp(arg)) return ParseResult::Help;
     if (arg.size() < 2 || arg[0] != '-' || arg == "-") {
       if (!video.empty()) return usage("more than one output: " + video + " and " + arg);
       video = arg;

@@ -44,10 +44,11 @@ constexpr int CAPTURE_MAX_SIDE = 8192;
 enum class ParseResult { Ok, Help, Usage };
 
 // Reads argv[1..argc-1] (argv[0] is the command's name). On Usage `message` holds a one-line
-// reason; on Help it holds the full usage text.
+// reason.
 ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaultContent, CaptureOptions* options,
                                 std::string* message);
-const char* CaptureUsageLine();
+// The usage and the options, on stdout; returns 0.
+int PrintCaptureHelp();
 
 // "1920x1080" into its numbers; false on anything else.
 bool ParseSize(const std::string& text, int* width, int* height);

@@ -65,7 +65,11 @@ ShowCapture RunShowCapture(const CaptureOptions& options, CaptureAudio* audio,
     }
   };
 
-  result.code = show.Run(&result.error);
+  // A range that starts later jumps there, as the frame command does: the same frames a
+  // run from the start would draw, without drawing the ones before.
+  ShowPlayback playback;
+  if (!schedule.FromStart()) playback.start = static_cast<float>(options.from);
+  result.code = show.Run(&result.error, playback);
   if (result.code == 0 && !result.error.empty()) result.code = 1;
   return result;
 }

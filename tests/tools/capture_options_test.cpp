@@ -87,9 +87,7 @@ TEST(CaptureOptions, EveryOptionInBothSpellings) {
   EXPECT_EQ(Parse({"a.mov", "--quality", "lossless"}).result, ParseResult::Usage);
   EXPECT_EQ(Parse({"a.mov"}).options.container, VideoContainer::QuickTime);
 
-  p = Parse({"a.mp4", "--help"});
-  EXPECT_EQ(p.result, ParseResult::Help);
-  EXPECT_NE(p.message.find("--quality lossless"), std::string::npos);
+  EXPECT_EQ(Parse({"a.mp4", "--help"}).result, ParseResult::Help);
   EXPECT_EQ(Parse({"-h"}).result, ParseResult::Help);
 }
 

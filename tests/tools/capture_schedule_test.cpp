@@ -143,11 +143,11 @@ TEST(CaptureAudio, KeepsTheMusicOfTheKeptPassesAfterTheLeadIn) {
   EXPECT_EQ(later.FramesKept(), 0u);
 }
 
-// The sound alone follows the show's own sound sample for sample, fade included, and the
-// show run hands over exactly the frames of its range.
+// The sound alone follows the show's own sound sample for sample, lead-in and fade included,
+// and the show run hands over exactly the frames of its range.
 TEST(CaptureRun, SoundAloneEqualsTheSoundOfTheShowRun) {
-  // At 24 passes a second, from before the last segment (with its fade) to the end.
-  CaptureOptions options = Options(110, 122, 24, false);
+  // The whole show at ten passes a second, opening with its loading screens.
+  CaptureOptions options = Options(0, 122, 10, true);
   options.content = TAVRINE_CONTENT_DIR;
   auto collect = [](std::vector<int16_t>* into) {
     return [into](const int16_t* s, uint64_t frames) {
@@ -155,12 +155,13 @@ TEST(CaptureRun, SoundAloneEqualsTheSoundOfTheShowRun) {
       return true;
     };
   };
+  const CaptureSchedule schedule(options);
   std::vector<int16_t> alone, withPictures;
-  CaptureAudio aloneAudio(collect(&alone), 24, 0, false);
+  CaptureAudio aloneAudio(collect(&alone), 10, schedule.LeadIn(), true);
   std::string error;
   ASSERT_TRUE(RenderShowAudio(options, &aloneAudio, nullptr, &error)) << error;
 
-  CaptureAudio showAudio(collect(&withPictures), 24, 0, false);
+  CaptureAudio showAudio(collect(&withPictures), 10, schedule.LeadIn(), true);
   std::vector<double> positions;
   const ShowCapture run = RunShowCapture(options, &showAudio, [&](const std::vector<uint32_t>& frame, double position) {
     EXPECT_EQ(frame.size(), 320u * 240);
@@ -169,27 +170,31 @@ TEST(CaptureRun, SoundAloneEqualsTheSoundOfTheShowRun) {
   });
   ASSERT_EQ(run.code, 0) << run.error;
   ASSERT_EQ(run.frames, static_cast<long>(positions.size()));
-  // Every pass of [110, 122) at 24 a second: 0.05 apart, the first within one step of 110.
-  ASSERT_FALSE(positions.empty());
-  EXPECT_GE(positions.front(), 110.0);
-  EXPECT_LT(positions.front(), 110.05);
+  // The lead-in, then every pass of the show 0.12 apart, the last before 122.
+  ASSERT_GT(positions.size(), 8u);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(positions[static_cast<size_t>(i)], 0.0);
+  EXPECT_NEAR(positions[9] - positions[8], 0.12, 0.002);
   EXPECT_LT(positions.back(), 122.0);
-  EXPECT_NEAR(static_cast<double>(run.frames), 12.0 / 1.2 * 24, 1.0);
+  EXPECT_EQ(run.frames, 8 + static_cast<long>(std::ceil(122 / 0.12)));
 
   // A sound of the frames' length, to the sample...
-  EXPECT_NEAR(static_cast<double>(showAudio.FramesKept()), run.frames * 44100.0 / 24, 1.0);
+  EXPECT_NEAR(static_cast<double>(showAudio.FramesKept()), run.frames * 44100.0 / 10, 1.0);
   // ...that the sound alone matches, the fade's steps in the same places.
   ASSERT_EQ(alone.size(), withPictures.size());
   size_t differing = 0;
   for (size_t i = 0; i < alone.size(); ++i) differing += alone[i] != withPictures[i];
   EXPECT_EQ(differing, 0u);
-  // And it does fade: the last half second is far quieter than the first.
+  // Silence under the loading screens, and a fade at the end: the last second is far
+  // quieter than one before the last segment.
   auto rms = [&](size_t from, size_t to) {
     double sum = 0;
     for (size_t i = from; i < to; ++i) sum += static_cast<double>(alone[i]) * alone[i];
     return std::sqrt(sum / static_cast<double>(to - from));
   };
-  EXPECT_LT(rms(alone.size() - 44100, alone.size()), rms(0, 44100) / 4);
+  const size_t leadIn = 8 * 4410 * 2;
+  EXPECT_EQ(rms(0, leadIn), 0.0);
+  EXPECT_GT(rms(leadIn, leadIn + 88200), 500.0);
+  EXPECT_LT(rms(alone.size() - 88200, alone.size()), rms(alone.size() - 20 * 88200, alone.size() - 19 * 88200) / 4);
 }
 
 TEST(CaptureProgress, ALogGetsALineEveryTenthAndTheTruth) {

@@ -17,7 +17,7 @@
 #include "capture_progress.h"
 #include "capture_run.h"
 #include "capture_schedule.h"
-#include "command_line.h"
+#include "commands.h"
 #include "encoder_process.h"
 #include "offline_show.h"  // DefaultContentDir
 #include "partial_output.h"
@@ -272,12 +272,11 @@ int RunCaptureCommand(int argc, char** argv) {
   std::string message;
   switch (ParseCaptureOptions(argc, argv, DefaultContentDir(), &options, &message)) {
     case ParseResult::Help:
-      return PrintCaptureHelp();
+      return kCaptureCommand.Help();
     case ParseResult::Usage:
-      // One line: the options are too many for a usage line; --help lists them.
-      std::fprintf(stderr, "tavrine-tool capture: %s (tavrine-tool capture --help lists the options)\n",
-                   message.c_str());
-      return EXIT_USAGE;
+      return kCaptureCommand.UsageError(message);
+    case ParseResult::BadOutput:
+      return Fail(message);
     case ParseResult::Ok:
       break;
   }

@@ -45,26 +45,6 @@ std::string Num(double value) {
 
 }  // namespace
 
-static const ToolCommand kCapture{
-    "capture", "(OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]",
-    "Renders the show offline with its music, through the ffmpeg command.\n"
-    "  OUT.mp4|.mkv|.mov    a video (the container follows the name)\n"
-    "  --frames DIR         numbered PNG pictures (000000.png, ...) instead of a video\n"
-    "  --audio FILE         the sound alone, as .wav or .flac, without drawing the pictures\n"
-    "  --size WxH           frame size (default 1280x960); the picture is enlarged by the largest\n"
-    "                       whole number that fits, by halves from 4.5 up (1920x1080: 1440x1080),\n"
-    "                       nearest neighbour, centred on black\n"
-    "  --quality web        H.264 4:2:0 CRF 18, AAC 192 kb/s (default)\n"
-    "  --quality high       H.264 4:4:4 CRF 12, FLAC in .mkv, AAC 320 kb/s otherwise\n"
-    "  --quality lossless   H.264 RGB lossless with FLAC, in .mkv: the pixels exactly as drawn\n"
-    "  --fps N              frames per second, 1 to 240 (default 60)\n"
-    "  --from, --to         timeline positions 0 to 122 (the show's own units: seconds x 1.2)\n"
-    "  --no-loading         start at position 0 without the loading screens\n"
-    "  --force              replace an existing output\n"
-    "  --content DIR        the content pack (default: the one beside the tool, else the installed one)\n"};
-
-int PrintCaptureHelp() { return kCapture.Help(); }
-
 bool ParseSize(const std::string& text, int* width, int* height) {
   const size_t x = Lower(text).find('x');
   if (x == std::string::npos) return false;
@@ -118,6 +98,10 @@ ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaul
   auto usage = [&](const std::string& why) {
     *message = why;
     return ParseResult::Usage;
+  };
+  auto badOutput = [&](const std::string& why) {
+    *message = why;
+    return ParseResult::BadOutput;
   };
 
   for (int i = 1; i < argc; ++i) {
@@ -195,9 +179,9 @@ ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaul
     } else if (ext == ".mov") {
       o.container = VideoContainer::QuickTime;
     } else if (ext.empty()) {
-      return usage("cannot tell the kind of video from the name " + video + ": end it in .mp4, .mkv or .mov");
+      return badOutput("cannot tell the kind of video from the name " + video + ": end it in .mp4, .mkv or .mov");
     } else {
-      return usage(video + ": the capture writes .mp4, .mkv or .mov videos, not " + ext);
+      return badOutput(video + ": the capture writes .mp4, .mkv or .mov videos, not " + ext);
     }
   } else if (!frames.empty()) {
     o.kind = CaptureKind::Frames;
@@ -213,7 +197,7 @@ ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaul
     } else if (ext == ".flac") {
       o.audioType = AudioFileType::Flac;
     } else {
-      return usage("--audio " + audio + ": the sound is written as .wav or .flac");
+      return badOutput(audio + ": the sound alone is written as .wav or .flac");
     }
   }
 

@@ -41,14 +41,17 @@ struct CaptureOptions {
 constexpr int CAPTURE_MIN_FPS = 1, CAPTURE_MAX_FPS = 240;
 constexpr int CAPTURE_MAX_SIDE = 8192;
 
-enum class ParseResult { Ok, Help, Usage };
+enum class ParseResult {
+  Ok,
+  Help,
+  Usage,      // a malformed command line (exit 2)
+  BadOutput,  // a well-formed line naming an output the capture cannot write (exit 1)
+};
 
-// Reads argv[1..argc-1] (argv[0] is the command's name). On Usage `message` holds a one-line
-// reason.
+// Reads argv[1..argc-1] (argv[0] is the command's name). On Usage and BadOutput `message`
+// holds a one-line reason.
 ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaultContent, CaptureOptions* options,
                                 std::string* message);
-// The usage and the options, on stdout; returns 0.
-int PrintCaptureHelp();
 
 // "1920x1080" into its numbers; false on anything else.
 bool ParseSize(const std::string& text, int* width, int* height);

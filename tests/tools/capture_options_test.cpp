@@ -25,12 +25,13 @@ Parsed Parse(std::initializer_list<std::string> args) {
   return p;
 }
 
-// A usage error whose one-line reason mentions `mentions`.
-void ExpectUsage(std::initializer_list<std::string> args, const std::string& mentions) {
+// A refusal whose one-line reason mentions `mentions`.
+void ExpectRefused(std::initializer_list<std::string> args, const std::string& mentions,
+                   ParseResult kind = ParseResult::Usage) {
   const Parsed p = Parse(args);
   std::string line;
   for (const std::string& a : args) line += a + " ";
-  EXPECT_EQ(p.result, ParseResult::Usage) << line;
+  EXPECT_EQ(p.result, kind) << line;
   EXPECT_NE(p.message.find(mentions), std::string::npos) << line << "-> " << p.message;
   EXPECT_EQ(p.message.find('\n'), std::string::npos) << line << "-> " << p.message;
 }
@@ -92,27 +93,27 @@ TEST(CaptureOptions, EveryOptionInBothSpellings) {
 }
 
 TEST(CaptureOptions, MalformedCommandLinesAreRefusedInOneLine) {
-  ExpectUsage({}, "no output");
-  ExpectUsage({"a.mp4", "b.mp4"}, "more than one output");
-  ExpectUsage({"a.mp4", "--frames", "d"}, "one output at a time");
-  ExpectUsage({"a.mp4", "--speed", "2"}, "unknown option --speed");
-  ExpectUsage({"a.mp4", "--fps"}, "--fps needs a value");
-  ExpectUsage({"a.mp4", "--force=yes"}, "--force takes no value");
+  ExpectRefused({}, "no output");
+  ExpectRefused({"a.mp4", "b.mp4"}, "more than one output");
+  ExpectRefused({"a.mp4", "--frames", "d"}, "one output at a time");
+  ExpectRefused({"a.mp4", "--speed", "2"}, "unknown option --speed");
+  ExpectRefused({"a.mp4", "--fps"}, "--fps needs a value");
+  ExpectRefused({"a.mp4", "--force=yes"}, "--force takes no value");
   for (const char* fps : {"0", "241", "-5", "30.5", "abc", "", "99999999999999999999"})
-    ExpectUsage({"a.mp4", "--fps", fps}, "--fps");
+    ExpectRefused({"a.mp4", "--fps", fps}, "--fps");
   for (const char* position : {"-1", "122.5", "nan", "inf", "1e9", "6O", ""})
-    ExpectUsage({"a.mp4", "--from", position}, "--from");
-  ExpectUsage({"a.mp4", "--from", "64", "--to", "60"}, "must come before");
-  ExpectUsage({"a.mp4", "--from", "64", "--to", "64"}, "must come before");
+    ExpectRefused({"a.mp4", "--from", position}, "--from");
+  ExpectRefused({"a.mp4", "--from", "64", "--to", "60"}, "must come before");
+  ExpectRefused({"a.mp4", "--from", "64", "--to", "64"}, "must come before");
   for (const char* size : {"1920", "1920x", "x1080", "1920x1080x2", "-1920x1080", "1920*1080", "0x0", "+640x480"})
-    ExpectUsage({"a.mp4", "--size", size}, "--size");
-  ExpectUsage({"a.mp4", "--quality", "best"}, "choose web, high or lossless");
-  ExpectUsage({"noext"}, "end it in .mp4, .mkv or .mov");
-  ExpectUsage({"a.avi"}, ".avi");
-  ExpectUsage({"a.mp4", "--quality", "lossless"}, ".mkv");
-  ExpectUsage({"--frames", "d", "--quality", "high"}, "--quality");
-  ExpectUsage({"--audio", "a.wav", "--size", "640x480"}, "--audio");
-  ExpectUsage({"--audio", "a.mp3"}, ".wav or .flac");
+    ExpectRefused({"a.mp4", "--size", size}, "--size");
+  ExpectRefused({"a.mp4", "--quality", "best"}, "choose web, high or lossless");
+  ExpectRefused({"noext"}, "end it in .mp4, .mkv or .mov", ParseResult::BadOutput);
+  ExpectRefused({"a.avi"}, ".avi", ParseResult::BadOutput);
+  ExpectRefused({"a.mp4", "--quality", "lossless"}, ".mkv");
+  ExpectRefused({"--frames", "d", "--quality", "high"}, "--quality");
+  ExpectRefused({"--audio", "a.wav", "--size", "640x480"}, "--audio");
+  ExpectRefused({"--audio", "a.mp3"}, ".wav or .flac", ParseResult::BadOutput);
 }
 
 TEST(CaptureOptions, SizeArithmetic) {
@@ -157,11 +158,11 @@ TEST(CaptureOptions, SizeArithmetic) {
   EXPECT_NE(error.find("smaller than the show's 320x240"), std::string::npos) << error;
   EXPECT_FALSE(LayoutPicture(320, 239, false, &l, &error));
   EXPECT_FALSE(LayoutPicture(8194, 4320, false, &l, &error));
-  ExpectUsage({"a.mp4", "--size", "160x120"}, "smaller than the show's 320x240");
+  ExpectRefused({"a.mp4", "--size", "160x120"}, "smaller than the show's 320x240");
 
   // Odd sizes: fine where colour is kept per pixel, refused for 4:2:0.
-  ExpectUsage({"a.mp4", "--size", "1921x1080"}, "even width and height");
-  ExpectUsage({"a.mp4", "--size", "1920x1081"}, "even width and height");
+  ExpectRefused({"a.mp4", "--size", "1921x1080"}, "even width and height");
+  ExpectRefused({"a.mp4", "--size", "1920x1081"}, "even width and height");
   Parsed p = Parse({"a.mkv", "--size", "1921x1081", "--quality", "high"});
   ASSERT_EQ(p.result, ParseResult::Ok) << p.message;
   EXPECT_EQ(p.options.layout.pictureWidth, 1440);

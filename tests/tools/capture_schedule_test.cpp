@@ -8,6 +8,7 @@
 #include "capture_progress.h"
 #include "capture_run.h"
 #include "support/scratch.h"
+#include "test_paths.h"
 
 namespace {
 

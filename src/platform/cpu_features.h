@@ -19,6 +19,8 @@
 // slot in KernelTables.
 #pragma once
 
+#include <cstddef>
+
 // The 128-bit loops are compiled where the target processor has them, unless the build asks
 // for plain loops only (-DTAVRINE_PLAIN_LOOPS: what a processor without vectors compiles).
 #if defined(__SSE2__) && !defined(TAVRINE_PLAIN_LOOPS)
@@ -59,10 +61,17 @@ inline VectorWidth UsableVectorWidth() {
 template <typename Kernels>
 class KernelTables {
  public:
-  constexpr KernelTables(const Kernels* plain, const Kernels* baseline, const Kernels* wide)
-      : byWidth_{plain, baseline ? baseline : plain, wide ? wide : baseline ? baseline : plain} {}
+  // A width the build lacks is passed as nullptr; the choice is made on the argument's type, not
+  // its value, so the table stays a constant even where the sanitizers make an address unknown
+  // at compile time.
+  template <typename Baseline, typename Wide>
+  constexpr KernelTables(const Kernels* plain, Baseline baseline, Wide wide)
+      : byWidth_{plain, Or(baseline, plain), Or(wide, Or(baseline, plain))} {}
   const Kernels& Usable() const { return *byWidth_[static_cast<int>(UsableVectorWidth())]; }
 
  private:
+  static constexpr const Kernels* Or(const Kernels* kernels, const Kernels*) { return kernels; }
+  static constexpr const Kernels* Or(std::nullptr_t, const Kernels* narrower) { return narrower; }
+
   const Kernels* byWidth_[VECTOR_WIDTH_LEVELS];
 };

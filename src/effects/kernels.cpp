@@ -15,18 +15,8 @@ const EffectKernels plainEffectKernels = {
 
 namespace {
 
-constinit const KernelTables<EffectKernels> effectKernels(&plainEffectKernels,
-#if TAVRINE_BASELINE_VECTORS
-                                                          &baselineEffectKernels,
-#else
-                                                          nullptr,
-#endif
-#if TAVRINE_WIDE_VECTORS
-                                                          &wideEffectKernels
-#else
-                                                          nullptr
-#endif
-);
+constinit const KernelTables<EffectKernels> effectKernels(&plainEffectKernels, BASELINE_KERNELS(baselineEffectKernels),
+                                                          WIDE_KERNELS(wideEffectKernels));
 
 }  // namespace
 

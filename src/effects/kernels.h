@@ -40,13 +40,8 @@ struct EffectKernels {
 // The widest loops the usable width allows.
 const EffectKernels& UsableEffectKernels();
 
-extern const EffectKernels plainEffectKernels;
-#if TAVRINE_BASELINE_VECTORS
-extern const EffectKernels baselineEffectKernels;  // kernels_128.cpp
-#endif
-#if TAVRINE_WIDE_VECTORS
-extern const EffectKernels wideEffectKernels;  // kernels_256.cpp
-#endif
+// Defined in kernels.cpp, kernels_128.cpp and kernels_256.cpp, where the build has those loops.
+extern const EffectKernels plainEffectKernels, baselineEffectKernels, wideEffectKernels;
 
 // The plain loops: the formulas, and the tails of the vector loops.
 void PerspectiveTunnelPlain(uint16_t d);

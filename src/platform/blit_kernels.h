@@ -19,12 +19,8 @@ struct BlitKernels {
 // The widest loops the usable width allows.
 const BlitKernels& UsableBlitKernels();
 
-#if TAVRINE_BASELINE_VECTORS
-extern const BlitKernels baselineBlitKernels;  // blit_kernels_128.cpp
-#endif
-#if TAVRINE_WIDE_VECTORS
-extern const BlitKernels wideBlitKernels;  // blit_kernels_256.cpp
-#endif
+// Defined in blit_kernels_128.cpp and blit_kernels_256.cpp, where the build has those loops.
+extern const BlitKernels baselineBlitKernels, wideBlitKernels;
 
 // The plain loops, also the tails of the vector loops.
 void CopyRow32Plain(uint8_t* dst, const uint8_t* src, int count);

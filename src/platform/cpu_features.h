@@ -57,7 +57,10 @@ inline VectorWidth UsableVectorWidth() {
 }
 
 // One module's loops at every width; null where the build has no loops of that width, which
-// then falls back to the next narrower.
+// then falls back to the next narrower:
+//
+//   constinit const KernelTables<EffectKernels> effectKernels(
+//       &plainEffectKernels, BASELINE_KERNELS(baselineEffectKernels), WIDE_KERNELS(wideEffectKernels));
 template <typename Kernels>
 class KernelTables {
  public:
@@ -75,3 +78,16 @@ class KernelTables {
 
   const Kernels* byWidth_[VECTOR_WIDTH_LEVELS];
 };
+
+// A width's table, or null where the build has no loops of that width (the table is then
+// declared but never defined).
+#if TAVRINE_BASELINE_VECTORS
+#define BASELINE_KERNELS(table) (&(table))
+#else
+#define BASELINE_KERNELS(table) nullptr
+#endif
+#if TAVRINE_WIDE_VECTORS
+#define WIDE_KERNELS(table) (&(table))
+#else
+#define WIDE_KERNELS(table) nullptr
+#endif

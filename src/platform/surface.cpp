@@ -110,18 +110,8 @@ const BlitKernels plainBlitKernels = {
     .stretchRow32 = StretchRow32Plain,
 };
 
-constinit const KernelTables<BlitKernels> blitKernels(&plainBlitKernels,
-#if TAVRINE_BASELINE_VECTORS
-                                                      &baselineBlitKernels,
-#else
-                                                      nullptr,
-#endif
-#if TAVRINE_WIDE_VECTORS
-                                                      &wideBlitKernels
-#else
-                                                      nullptr
-#endif
-);
+constinit const KernelTables<BlitKernels> blitKernels(&plainBlitKernels, BASELINE_KERNELS(baselineBlitKernels),
+                                                      WIDE_KERNELS(wideBlitKernels));
 
 template <int SrcBytes, int DstBytes>
 void BlitRows(Surface& destination, const PixelRect& clipped, const PixelRect& dst, const Surface& source,

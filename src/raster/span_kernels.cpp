@@ -193,18 +193,8 @@ const SpanKernels plainSpanKernels = MakeSpanKernels(std::make_index_sequence<kS
 
 namespace {
 
-constinit const KernelTables<SpanKernels> spanKernels(&plainSpanKernels,
-#if TAVRINE_BASELINE_VECTORS
-                                                      &baselineSpanKernels,
-#else
-                                                      nullptr,
-#endif
-#if TAVRINE_WIDE_VECTORS
-                                                      &wideSpanKernels
-#else
-                                                      nullptr
-#endif
-);
+constinit const KernelTables<SpanKernels> spanKernels(&plainSpanKernels, BASELINE_KERNELS(baselineSpanKernels),
+                                                      WIDE_KERNELS(wideSpanKernels));
 
 }  // namespace
 

@@ -72,13 +72,9 @@ struct SpanKernels {
 // The widest loops the usable vector width allows.
 const SpanKernels& UsableSpanKernels();
 
-extern const SpanKernels plainSpanKernels;  // span_kernels.cpp
-#if TAVRINE_BASELINE_VECTORS
-extern const SpanKernels baselineSpanKernels;  // span_kernels_128.cpp
-#endif
-#if TAVRINE_WIDE_VECTORS
-extern const SpanKernels wideSpanKernels;  // span_kernels_256.cpp
-#endif
+// Defined in span_kernels.cpp, span_kernels_128.cpp and span_kernels_256.cpp, where the build
+// has those loops.
+extern const SpanKernels plainSpanKernels, baselineSpanKernels, wideSpanKernels;
 
 // Fills `setup` for the triangle's spans; the texture is null when it is drawn untextured.
 void RasterPrepareSpans(const RasterTriangle& tri, const RasterTarget& target, const RasterTexture* texture,

@@ -1,9 +1,7 @@
 #include "scene_info.h"
-#include "test_paths.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +16,7 @@
 
 #include "assets/tds_reader.h"
 #include "content/content.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -124,31 +123,7 @@ class JsonParser {
   size_t pos_ = 0;
 };
 
-struct Output {
-  int code = -1;
-  std::string out, err;
-};
-
-// Runs a command line, its standard output and error kept apart.
-Output Shell(const std::string& command) {
-  Output o;
-  const std::string errPath = ::testing::TempDir() + "scene_info_err_" + std::to_string(::getpid());
-  FILE* pipe = popen((command + " 2>" + errPath).c_str(), "r");
-  if (!pipe) return o;
-  char block[65536];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof block, pipe)) > 0) o.out.append(block, got);
-  const int status = pclose(pipe);
-  o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errPath);
-  std::stringstream text;
-  text << err.rdbuf();
-  o.err = text.str();
-  fs::remove(errPath);
-  return o;
-}
-
-Output SceneInfo(const std::string& args) { return Shell(std::string(TAVRINE_TOOL_PATH) + " scene-info " + args); }
+CommandResult SceneInfo(const std::string& args) { return RunTool("scene-info " + args); }
 
 void ExpectTriple(const Json& j, float a, float b, float c, const std::string& what) {
   ASSERT_EQ(j.size(), 3u) << what;
@@ -217,7 +192,7 @@ bool HaveAssimp() {
 // `assimp info` counts, by the label at the start of each summary line.
 std::map<std::string, long> AssimpCounts(const fs::path& file) {
   std::map<std::string, long> counts;
-  const Output o = Shell("assimp info '" + file.string() + "'");
+  const CommandResult o = RunCommand("assimp info '" + file.string() + "'");
   std::istringstream lines(o.out);
   std::string line;
   while (std::getline(lines, line)) {
@@ -269,7 +244,7 @@ TEST_F(SceneInfoTool, PrintsEveryPackSceneAsTheReaderHoldsIt) {
   ASSERT_TRUE(made_);
   for (int n = 1; n <= 8; ++n) {
     const fs::path file = *dir_ / "Scenes" / ("Scene" + std::to_string(n) + ".3ds");
-    const Output o = SceneInfo(file.string());
+    const CommandResult o = SceneInfo(file.string());
     ASSERT_EQ(o.code, 0) << file << ": " << o.err;
     EXPECT_TRUE(o.err.empty());
     Json j;
@@ -291,8 +266,8 @@ TEST_F(SceneInfoTool, ReadsScenesThatAssimpExportsFromObj) {
                         "vt 0 0\nvt 1 0\nvt 0 1\nusemtl Red\nf 1/1 2/2 3/3\nf 2/2 4/1 3/3\n"
                         "usemtl Blue\nf 1/1 3/3 5/2\n";
   const fs::path tds = *dir_ / "pair.3ds";
-  ASSERT_EQ(Shell("assimp export '" + obj.string() + "' '" + tds.string() + "'").code, 0);
-  const Output o = SceneInfo(tds.string());
+  ASSERT_EQ(RunCommand("assimp export '" + obj.string() + "' '" + tds.string() + "'").code, 0);
+  const CommandResult o = SceneInfo(tds.string());
   ASSERT_EQ(o.code, 0) << o.err;
   Json j;
   ASSERT_TRUE(JsonParser(o.out).Parse(&j));
@@ -317,7 +292,7 @@ TEST_F(SceneInfoTool, BadInputAndUsage) {
   for (size_t cut : {size_t{6}, size_t{40}, bytes.size() / 2}) {
     const fs::path part = *dir_ / ("cut" + std::to_string(cut) + ".3ds");
     std::ofstream(part, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(cut));
-    const Output o = SceneInfo(part.string());
+    const CommandResult o = SceneInfo(part.string());
     EXPECT_EQ(o.code, 0) << cut;
     Json j;
     EXPECT_TRUE(JsonParser(o.out).Parse(&j)) << cut;
@@ -326,7 +301,7 @@ TEST_F(SceneInfoTool, BadInputAndUsage) {
   // A file that is no scene at all, a missing one, a folder: one line on stderr, exit 1.
   std::ofstream(*dir_ / "words.3ds") << "these are words, not chunks";
   for (const fs::path& bad : {*dir_ / "words.3ds", *dir_ / "missing.3ds", *dir_ / "Scenes"}) {
-    const Output o = SceneInfo(bad.string());
+    const CommandResult o = SceneInfo(bad.string());
     EXPECT_EQ(o.code, 1) << bad;
     EXPECT_TRUE(o.out.empty()) << bad;
     EXPECT_FALSE(o.err.empty()) << bad;

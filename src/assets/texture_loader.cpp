@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 #include "assets/bmp.h"
 #include "raster/device3d.h"
@@ -88,7 +89,17 @@ int LoadMaterialTexture(MaterialTexture* record, Device3D* device, const char* f
   if (format.bitCount == 0) return 0;
 
   std::vector<uint32_t> pixels(bitmap.pixels.size());
-  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = KeptColor(bitmap.pixels[i], format, palette);
+  if (palette.entries.empty() || format.bitCount > 8) {
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = KeptColor(bitmap.pixels[i], format, palette);
+  } else {
+    // The nearest-entry search is slow and a picture repeats its few colours: each one once.
+    std::unordered_map<uint32_t, uint32_t> kept;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      const auto [at, added] = kept.try_emplace(bitmap.pixels[i]);
+      if (added) at->second = KeptColor(bitmap.pixels[i], format, palette);
+      pixels[i] = at->second;
+    }
+  }
   const uint32_t handle = device->CreateTexture(bitmap.width, bitmap.height, pixels.data());
   if (handle == 0) return 0;
   record->device = device;

@@ -17,11 +17,30 @@
 #include "capture_progress.h"
 #include "capture_run.h"
 #include "capture_schedule.h"
-#include "commands.h"
+#include "command_line.h"
 #include "encoder_process.h"
 #include "offline_show.h"  // DefaultContentDir
 #include "partial_output.h"
 #include "platform/audio_outputs.h"
+
+static const ToolCommand kCapture{
+    "capture", "(OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]",
+    "Renders the show offline with its music, through the ffmpeg command.\n"
+    "  OUT.mp4|.mkv|.mov    a video (the container follows the name)\n"
+    "  --frames DIR         numbered PNG pictures (000000.png, ...) instead of a video\n"
+    "  --audio FILE         the sound alone, as .wav or .flac, without drawing the pictures\n"
+    "  --size WxH           frame size (default 1280x960); the picture is enlarged by the largest\n"
+    "                       whole number that fits, by halves from 4.5 up (1920x1080: 1440x1080),\n"
+    "                       nearest neighbour, centred on black\n"
+    "  --quality web        H.264 4:2:0 CRF 18, AAC 192 kb/s (default)\n"
+    "  --quality high       H.264 4:4:4 CRF 12, FLAC in .mkv, AAC 320 kb/s otherwise\n"
+    "  --quality lossless   H.264 RGB lossless with FLAC, in .mkv: the pixels exactly as drawn\n"
+    "  --fps N              frames per second, 1 to 240 (default 60)\n"
+    "  --from P, --to P     timeline positions 0 to 122 (one unit is 1/1.2 s); a capture from 0\n"
+    "                       opens with the loading screens (0.8 s, silent)\n"
+    "  --no-loading         start at position 0 without the loading screens\n"
+    "  --force              replace an existing output\n"
+    "  --content DIR        the content pack (default: the one beside the tool, else the installed one)\n"};
 
 namespace {
 
@@ -272,9 +291,9 @@ int RunCaptureCommand(int argc, char** argv) {
   std::string message;
   switch (ParseCaptureOptions(argc, argv, DefaultContentDir(), &options, &message)) {
     case ParseResult::Help:
-      return kCaptureCommand.Help();
+      return kCapture.Help();
     case ParseResult::Usage:
-      return kCaptureCommand.UsageError(message);
+      return kCapture.UsageError(message);
     case ParseResult::BadOutput:
       return Fail(message);
     case ParseResult::Ok:

@@ -2,10 +2,9 @@
 // `--help` prints the command's usage on stdout (exit 0); a usage error prints one line
 // naming what is wrong, then that command's usage line, on stderr (exit 2).
 //
-//   const ToolCommand command{"frame", "POSITION OUT.png [--replay] [--content DIR]", details, summary};
+//   static const ToolCommand command{"frame", "POSITION OUT.png [--replay] [--content DIR]", details};
 //   if (IsOption(arg) && arg != "--content") return command.UnknownOption(arg);
 #pragma once
-#include <cstdio>
 #include <string>
 
 constexpr int EXIT_USAGE = 2;
@@ -14,7 +13,6 @@ struct ToolCommand {
   const char* name;   // "frame"
   const char* usage;  // what follows the name on the usage line
   const char* help;   // further lines for --help (each ending in a newline), or ""
-  const char* summary;  // a few words for the tool's overview
 
   int Help() const;                                // usage and help on stdout; 0
   int UsageError(const std::string& reason) const;  // the reason and the usage line on stderr; 2

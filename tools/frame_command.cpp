@@ -6,11 +6,18 @@
 
 #include "base/screen.h"
 #include "command_line.h"
-#include "commands.h"
 #include "demo/demo.h"
 #include "demo/timeline.h"
 #include "offline_show.h"
 #include "png_writer.h"
+
+static const ToolCommand kFrameCommand{
+    "frame", "POSITION OUT.png [--replay] [--content DIR]",
+    "Writes the show's frame at timeline position POSITION (0 to 122; one unit is 1/1.2 s) as a\n"
+    "320 x 240 PNG: the first frame at or after POSITION, or the show's last frame from there on.\n"
+    "Prints position=P scene_time=T segment=S.\n"
+    "  --replay       play every frame from the start instead of jumping there (same pixels)\n"
+    "  --content DIR  the content pack (default: the one beside the tool, else the installed one)\n"};
 
 int RunFrameCommand(int argc, char** argv) {
   std::vector<std::string> positional;
@@ -18,6 +25,7 @@ int RunFrameCommand(int argc, char** argv) {
   bool replay = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (IsHelp(arg)) return kFrameCommand.Help();
     if (arg == "--replay") {
       replay = true;
     } else if (arg == "--content") {

@@ -6,11 +6,20 @@
 #include <filesystem>
 #include <string>
 
-#include "commands.h"
+#include "command_line.h"
 #include "content/content.h"
 #include "content/icon.h"
 
 namespace fs = std::filesystem;
+
+static const ToolCommand kMakeContentCommand{
+    "make-content", "DIR [--contact-sheet OUT.png] [--force]",
+    "Writes the whole content pack (music, pictures, scenes, textures) into DIR, made if needed.\n"
+    "  --contact-sheet OUT.png  also one PNG showing every picture of the pack\n"
+    "  --force                  write even into a folder that holds other files, or into /\n"};
+static const ToolCommand kMakeIconCommand{
+    "make-icon", "SIZE OUT.png",
+    "Draws the desktop icon, SIZE x SIZE pixels (16 to 1024), as a PNG with transparency.\n"};
 
 namespace {
 
@@ -55,6 +64,7 @@ int RunMakeContentCommand(int argc, char** argv) {
   bool force = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (IsHelp(arg)) return kMakeContentCommand.Help();
     if (arg == "--contact-sheet") {
       const char* value = kMakeContentCommand.Value(i, argc, argv);
       if (!value) return kMakeContentCommand.UsageError("--contact-sheet needs a file name");
@@ -89,6 +99,7 @@ int RunMakeIconCommand(int argc, char** argv) {
   std::string sizeText, out;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (IsHelp(arg)) return kMakeIconCommand.Help();
     if (IsOption(arg)) return kMakeIconCommand.UnknownOption(arg);
     if (sizeText.empty()) {
       sizeText = arg;

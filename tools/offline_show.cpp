@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstring>
 #include <filesystem>
 
 #include "demo/demo.h"
@@ -44,11 +43,4 @@ int OfflineShow::Run(std::string* error, const ShowPlayback& playback) {
     }
   }
   return code;
-}
-
-bool TakeOption(int& i, int argc, char** argv, const char* name, std::string* value) {
-  if (std::strcmp(argv[i], name) != 0) return false;
-  if (i + 1 >= argc) return false;
-  *value = argv[++i];
-  return true;
 }

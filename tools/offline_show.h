@@ -27,6 +27,3 @@ class OfflineShow {
  private:
   std::string contentDir_;
 };
-
-// Parses "--content DIR" and "--fps N" style options; false on a malformed one.
-bool TakeOption(int& i, int argc, char** argv, const char* name, std::string* value);

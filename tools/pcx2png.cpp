@@ -6,15 +6,20 @@
 
 #include "assets/pcx.h"
 #include "base/file.h"
-#include "commands.h"
+#include "command_line.h"
 #include "png_writer.h"
 
 // Larger than any sensible picture; a corrupt header must not make us allocate gigabytes.
 constexpr uint64_t MAX_PIXELS = uint64_t{16384} * 16384;
 
+static const ToolCommand kPcx2PngCommand{"pcx2png", "IN.pcx OUT.png",
+                                         "Decodes a PCX picture with the show's reader and writes it as a PNG.\n"};
+
 int RunPcx2Png(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
+    if (IsHelp(argv[i])) return kPcx2PngCommand.Help();
     if (IsOption(argv[i])) return kPcx2PngCommand.UnknownOption(argv[i]);
+  }
   if (argc != 3) return kPcx2PngCommand.UsageError(argc < 3 ? "missing arguments" : "too many arguments");
   const char* in = argv[1];
   const std::string out = argv[2];

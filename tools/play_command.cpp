@@ -6,10 +6,27 @@
 #include <memory>
 
 #include "command_line.h"
-#include "commands.h"
 #include "demo/timeline.h"
 #include "offline_show.h"
 #include "platform/audio_outputs.h"
+
+static const ToolCommand kPlayCommand{
+    "play",
+    "[--window|--fullscreen] [--scale N] [--filter nearest|sharp|linear] [--no-vsync] [--start POSITION] "
+    "[--loop] [--fps] [--mute] [--content DIR]",
+    "Plays the show with its music, as the show itself does, the way you want to watch it.\n"
+    "  --window         in a window of 320 x 240 times the scale (default: full screen)\n"
+    "  --fullscreen     full screen (the default)\n"
+    "  --scale N        the window's size in multiples of 320 x 240, 1 to 16 (default 2)\n"
+    "  --filter F       nearest (default: the largest whole multiple that fits, centred), sharp\n"
+    "                   (a whole multiple, then smoothed to fill the 4:3 area) or linear (smoothed)\n"
+    "  --no-vsync       present frames as fast as they come\n"
+    "  --start P        start at timeline position P, 0 to 122 (one unit is 1/1.2 s)\n"
+    "  --loop           at the end start again from the beginning, music and all\n"
+    "  --fps            the frame rate, position and music time in a line under the picture\n"
+    "  --mute           no sound (the music still keeps time)\n"
+    "  --content DIR    the content pack (default: the one beside the tool, else the installed one)\n"
+    "Keys: Esc quits, Alt+Enter switches full screen, Space pauses, Left and Right jump a segment.\n"};
 
 bool ParsePlayOptions(int argc, char** argv, PlayOptions* options, std::string* reason) {
   PlayOptions o;
@@ -103,6 +120,8 @@ class StatusLine {
 }  // namespace
 
 int RunPlayCommand(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (IsHelp(argv[i])) return kPlayCommand.Help();
   PlayOptions options;
   std::string reason;
   if (!ParsePlayOptions(argc, argv, &options, &reason)) return kPlayCommand.UsageError(reason);

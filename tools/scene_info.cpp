@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "assets/tds_reader.h"
-#include "commands.h"
+#include "command_line.h"
+
+static const ToolCommand kSceneInfoCommand{
+    "scene-info", "IN.3ds", "Prints a 3D Studio scene as the show loads it (after its axis swap), as one JSON object.\n"};
 
 namespace {
 
@@ -160,8 +163,10 @@ std::string SceneInfoJson(const Scene& scene) {
 }
 
 int RunSceneInfo(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
+    if (IsHelp(argv[i])) return kSceneInfoCommand.Help();
     if (IsOption(argv[i])) return kSceneInfoCommand.UnknownOption(argv[i]);
+  }
   if (argc != 2) return kSceneInfoCommand.UsageError(argc < 2 ? "missing the scene file" : "too many arguments");
   const char* in = argv[1];
   std::vector<uint8_t> bytes;

@@ -70,6 +70,9 @@ TEST(ToolManners, UsageErrorsNameTheMistakeAndGiveOnlyThatCommandsLine) {
       {"make-icon big " + out, "tavrine-tool make-icon: the size must be a whole number from 16 to 1024: big",
        "usage: tavrine-tool make-icon SIZE OUT.png"},
       {"make-icon 48", "tavrine-tool make-icon: missing arguments", "usage: tavrine-tool make-icon SIZE OUT.png"},
+      {"capture", "tavrine-tool capture: no output: name a video file, --frames DIR or --audio FILE", "usage: tavrine-tool capture (OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]"},
+      {"capture x.mkv --fps 0", "tavrine-tool capture: --fps 0: give a whole number from 1 to 240", "usage: tavrine-tool capture (OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]"},
+      {"capture x.mkv --speed 4", "tavrine-tool capture: unknown option --speed", "usage: tavrine-tool capture (OUT.mp4|OUT.mkv|OUT.mov | --frames DIR | --audio OUT.wav|OUT.flac) [options]"},
   };
   for (const auto& c : cases) {
     const CommandResult r = RunTool(c.arguments);

@@ -1,6 +1,5 @@
 // entry.cpp - start-up, the main loop and shutdown, in the order the show has always done
 // them: window, sound library, display, assets, stars, music, loop, report.
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +53,8 @@ float PositionAt(uint32_t ticks) { return static_cast<float>((Seconds(ticks) - l
 // The first tick at which the loop's position reaches `position`.
 uint32_t FirstTickAt(float position) {
   const double estimate = (static_cast<double>(position) / 1.2 + loopStartTime) * 1000.0;
-  uint32_t ticks = estimate > 0 ? static_cast<uint32_t>(std::min(estimate, 4.0e9)) : 0;
+  if (!(estimate < 4.0e9)) return UINT32_MAX;  // beyond the clock (or no position at all)
+  uint32_t ticks = estimate > 0 ? static_cast<uint32_t>(estimate) : 0;
   while (ticks > 0 && PositionAt(ticks - 1) >= position) --ticks;
   while (ticks < UINT32_MAX && PositionAt(ticks) < position) ++ticks;
   return ticks;

@@ -3,7 +3,8 @@
 
 const EffectKernels plainEffectKernels = {
     .perspectiveTunnel = PerspectiveTunnelPlain,
-    .swirlRowSlopes = SwirlRowSlopesPlain,
+    .swirlTable = SwirlTablePlain,
+    .swirlPixels = SwirlPixelsPlain,
     .plasmaBlendRow = PlasmaBlendRowPlain,
     .plasmaBlendPixels = PlasmaBlendPixelsPlain,
     .plasmaShadeRow = PlasmaShadeRowPlain,

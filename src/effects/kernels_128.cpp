@@ -6,10 +6,12 @@
 #if TAVRINE_BASELINE_VECTORS
 #include <emmintrin.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/swirl_angles.h"
 #include "effects/texel_pairs.h"
 
 namespace {
@@ -42,6 +44,45 @@ void PerspectiveTunnel128(uint16_t d) {
     const __m128i halfY = Halve(_mm_subs_epu8(y, amountY));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(FrameBuffer + i),
                      _mm_add_epi32(_mm_unpacklo_epi64(halfX, halfY), _mm_unpackhi_epi64(halfX, halfY)));
+  }
+}
+
+// Each bend row's terms by the angle-difference formula, two at a time, then the one or two
+// rows that share them: the quotients with the row's reciprocal, the angles where every
+// quotient within the slack has the same one (SwirlAngleWithin), the entry by the formula
+// where not.
+void SwirlTable128(double phase, double twist) {
+  if (!(std::fabs(phase) <= SWIRL_TURN_PHASE_LIMIT)) return SwirlTablePlain(phase, twist);
+  static_assert(SWIRL_COLUMNS % 2 == 0);
+  const SwirlAngleSteps& steps = SwirlAngles();
+  const SwirlTurnTable& turns = UpdatedSwirlTurns();
+  alignas(16) double bend[SWIRL_COLUMNS];
+  const __m128d cosine = _mm_set1_pd(twist * std::cos(phase)), sine = _mm_set1_pd(twist * std::sin(phase));
+  for (int row = 0; row < SWIRL_BEND_ROWS; ++row) {
+    for (int j = 0; j < SWIRL_COLUMNS; j += 2)
+      _mm_store_pd(bend + j, _mm_add_pd(_mm_mul_pd(_mm_load_pd(&turns.cosine[row][j]), cosine),
+                                        _mm_mul_pd(_mm_load_pd(&turns.sine[row][j]), sine)));
+    // Row 0 has no partner below, row 120 is its own.
+    const int rows[2] = {row, 240 - row};
+    for (int r = 0; r < (row >= 1 && row <= 119 ? 2 : 1); ++r) {
+      const int y = rows[r];
+      const __m128d reciprocal = _mm_set1_pd(1.0 / (static_cast<double>(y) - 120.00000001));
+      __m128d numerator = _mm_setr_pd(SWIRL_FIRST_X - 160, SWIRL_FIRST_X - 159);
+      for (int j = 0; j < SWIRL_COLUMNS; j += 2) {
+        alignas(16) double q[2];
+        _mm_store_pd(q, _mm_add_pd(_mm_load_pd(bend + j), _mm_mul_pd(numerator, reciprocal)));
+        numerator = _mm_add_pd(numerator, _mm_set1_pd(2.0));  // small integers: exact
+        for (int k = 0; k < 2; ++k) {
+          const int32_t angle = SwirlAngleWithin(steps, q[k], SwirlQuotientSlack(q[k]));
+          if (angle == SWIRL_ANGLE_UNSURE) [[unlikely]] {
+            SwirlTable[y][j + k] = SwirlEntryPlain(y, j + k, phase, twist);
+          } else {
+            const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(turns.distance[row][j + k]));
+            SwirlTable[y][j + k] = static_cast<uint16_t>(radius << 8 | static_cast<uint8_t>(angle));
+          }
+        }
+      }
+    }
   }
 }
 
@@ -153,7 +194,8 @@ void GlowStamp128(uint32_t* topLeft, const uint32_t (*add)[16], const uint32_t (
 
 const EffectKernels baselineEffectKernels = {
     .perspectiveTunnel = PerspectiveTunnel128,
-    .swirlRowSlopes = SwirlRowSlopesPlain,
+    .swirlTable = SwirlTable128,
+    .swirlPixels = SwirlPixelsPlain,
     .plasmaBlendRow = PlasmaBlendRow128,
     .plasmaBlendPixels = PlasmaBlendPixels128,
     .plasmaShadeRow = PlasmaShadeRow128,

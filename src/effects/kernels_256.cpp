@@ -6,8 +6,12 @@
 #if TAVRINE_WIDE_VECTORS
 #include <immintrin.h>
 
+#include <cmath>
+#include <cstring>
+
 #include "effects/effects.h"
 #include "effects/show_pictures.h"
+#include "effects/swirl_angles.h"
 #include "effects/texel_pairs.h"
 
 namespace {
@@ -49,17 +53,95 @@ WIDE_VECTORS void PerspectiveTunnel256(uint16_t d) {
   }
 }
 
-WIDE_VECTORS void SwirlRowSlopes256(double* slopes, double e) {
-  const __m256d divisor = _mm256_set1_pd(e);
+// SwirlAngleBucket four at a time; the keys fit the low 32 bits of each lane, whose high bits
+// are 0 on both sides of the limits.
+WIDE_VECTORS inline __m256i SwirlAngleBucket256(__m256d q) {
+  static_assert(SWIRL_ANGLE_SIGN_BUCKETS == 1 << 10);
+  const __m256i bits = _mm256_castpd_si256(q);
+  const __m256i lowest = _mm256_set1_epi64x(SWIRL_ANGLE_LOWEST_KEY);
+  __m256i key = _mm256_and_si256(_mm256_srli_epi64(bits, SWIRL_ANGLE_KEY_SHIFT), _mm256_set1_epi64x(0x1FFFF));
+  key = _mm256_min_epi32(_mm256_max_epi32(key, lowest), _mm256_set1_epi64x(SWIRL_ANGLE_HIGHEST_KEY));
+  return _mm256_add_epi64(_mm256_sub_epi64(key, lowest), _mm256_slli_epi64(_mm256_srli_epi64(bits, 63), 10));
+}
+
+// One row of SwirlTable from its bend terms, four entries at a time: the quotient with the
+// row's reciprocal, its angle where every quotient within the slack has the same one
+// (SwirlAngleWithin), and the entry by the formula where not.
+WIDE_VECTORS void SwirlRow256(const SwirlAngleSteps& steps, int y, const float* distance, const double* bend,
+                              double phase, double twist) {
+  const __m256d reciprocal = _mm256_set1_pd(1.0 / (static_cast<double>(y) - 120.00000001));
   __m256d numerator = _mm256_setr_pd(SWIRL_FIRST_X - 160, SWIRL_FIRST_X - 159, SWIRL_FIRST_X - 158,
                                      SWIRL_FIRST_X - 157);
   const __m256d four = _mm256_set1_pd(4.0);
-  int j = 0;
-  for (; j + 4 <= SWIRL_COLUMNS; j += 4) {
-    _mm256_storeu_pd(slopes + j, _mm256_div_pd(numerator, divisor));
+  const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+  const __m256d absolute = _mm256_set1_pd(SWIRL_SLACK_ABSOLUTE), relative = _mm256_set1_pd(SWIRL_SLACK_RELATIVE);
+  const __m256i evenHalves = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  const __m128i lowByte = _mm_set1_epi32(0xFF);
+  alignas(16) uint16_t entries[SWIRL_PADDED_COLUMNS];
+  for (int j = 0; j < SWIRL_PADDED_COLUMNS; j += 4) {
+    const __m256d q = _mm256_add_pd(_mm256_load_pd(bend + j), _mm256_mul_pd(numerator, reciprocal));
     numerator = _mm256_add_pd(numerator, four);  // small integers: exact
+    const __m256d slack = _mm256_add_pd(absolute, _mm256_mul_pd(relative, _mm256_and_pd(q, magnitude)));
+    const __m256d low = _mm256_sub_pd(q, slack), high = _mm256_add_pd(q, slack);
+    const __m256i bucket = SwirlAngleBucket256(low);
+    const __m256d step = _mm256_i64gather_pd(steps.step, bucket, 8);
+    const __m128i start = _mm256_i64gather_epi32(steps.angle, bucket, 4);
+    const __m256d lowPast = _mm256_cmp_pd(low, step, _CMP_GE_OQ), highPast = _mm256_cmp_pd(high, step, _CMP_GE_OQ);
+    const __m256i sure = _mm256_andnot_si256(_mm256_castpd_si256(_mm256_xor_pd(lowPast, highPast)),
+                                             _mm256_cmpeq_epi64(bucket, SwirlAngleBucket256(high)));
+    // A comparison's all ones is -1: subtracting it adds one.
+    const __m128i angle = _mm_sub_epi32(start, _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(lowPast), evenHalves)));
+    const __m128i radius = _mm_and_si128(_mm_cvttps_epi32(_mm_load_ps(distance + j)), lowByte);
+    const __m128i entry = _mm_or_si128(_mm_slli_epi32(radius, 8), _mm_and_si128(angle, lowByte));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(entries + j), _mm_packus_epi32(entry, entry));
+    if (const int unsure = ~_mm256_movemask_pd(_mm256_castsi256_pd(sure)) & 0xF) [[unlikely]] {
+      for (int k = 0; k < 4 && j + k < SWIRL_COLUMNS; ++k)
+        if (unsure >> k & 1) entries[j + k] = SwirlEntryPlain(y, j + k, phase, twist);
+    }
   }
-  for (; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+  std::memcpy(SwirlTable[y], entries, sizeof(SwirlTable[y]));
+}
+
+// Each bend row's terms by the angle-difference formula, then the one or two rows that share them.
+WIDE_VECTORS void SwirlTable256(double phase, double twist) {
+  if (!(std::fabs(phase) <= SWIRL_TURN_PHASE_LIMIT)) return SwirlTablePlain(phase, twist);
+  const SwirlAngleSteps& steps = SwirlAngles();
+  const SwirlTurnTable& turns = UpdatedSwirlTurns();
+  alignas(32) double bend[SWIRL_PADDED_COLUMNS];
+  const __m256d cosine = _mm256_set1_pd(twist * std::cos(phase)), sine = _mm256_set1_pd(twist * std::sin(phase));
+  for (int row = 0; row < SWIRL_BEND_ROWS; ++row) {
+    for (int j = 0; j < SWIRL_PADDED_COLUMNS; j += 4)
+      _mm256_store_pd(bend + j, _mm256_add_pd(_mm256_mul_pd(_mm256_load_pd(&turns.cosine[row][j]), cosine),
+                                              _mm256_mul_pd(_mm256_load_pd(&turns.sine[row][j]), sine)));
+    SwirlRow256(steps, row, turns.distance[row], bend, phase, twist);
+    // Row 0 has no partner below, row 120 is its own.
+    if (row >= 1 && row <= 119) SwirlRow256(steps, 240 - row, turns.distance[row], bend, phase, twist);
+  }
+}
+
+// Eight entries at a time: their texels gathered once, stored in order in the middle third and
+// reversed in the right.
+WIDE_VECTORS void SwirlPixels256(uint16_t scroll) {
+  const __m128i shift = _mm_set1_epi16(static_cast<short>(scroll));  // 16-bit lanes wrap as the index does
+  const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+  const int* texture = reinterpret_cast<const int*>(Texture4);
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    uint32_t* middle = FrameBuffer + y * SCREEN_WIDTH + 108;
+    uint32_t* mirrored = FrameBuffer + (239 - y) * SCREEN_WIDTH + 214 + 105;
+    const uint16_t* own = SwirlTable[y];
+    int j = 0;
+    for (; j + 8 <= SWIRL_COLUMNS; j += 8) {
+      const __m128i entries = _mm_add_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(own + j)), shift);
+      const __m256i texels = _mm256_i32gather_epi32(texture, _mm256_cvtepu16_epi32(entries), 4);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(middle + j), texels);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(mirrored - j - 7), _mm256_permutevar8x32_epi32(texels, reverse));
+    }
+    for (; j < SWIRL_COLUMNS; ++j) {
+      const uint32_t texel = Texture4[static_cast<uint16_t>(own[j] + scroll)];
+      middle[j] = texel;
+      mirrored[-j] = texel;
+    }
+  }
 }
 
 WIDE_VECTORS void PlasmaBlendRow256(uint32_t* out, const uint32_t* columnV, const uint32_t* columnU, int32_t y,
@@ -189,7 +271,8 @@ WIDE_VECTORS void GlowStamp256(uint32_t* topLeft, const uint32_t (*add)[16], con
 
 const EffectKernels wideEffectKernels = {
     .perspectiveTunnel = PerspectiveTunnel256,
-    .swirlRowSlopes = SwirlRowSlopes256,
+    .swirlTable = SwirlTable256,
+    .swirlPixels = SwirlPixels256,
     .plasmaBlendRow = PlasmaBlendRow256,
     .plasmaBlendPixels = PlasmaBlendPixels256,
     .plasmaShadeRow = PlasmaShadeRow256,

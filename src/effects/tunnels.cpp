@@ -3,10 +3,12 @@
 // computing only the half left of the centre and mirroring it through a point. The vector
 // versions of the loops marked Plain are in kernels_128.cpp and kernels_256.cpp.
 #include <cmath>
+#include <limits>
 
 #include "effects/effects.h"
 #include "effects/kernels.h"
 #include "effects/show_pictures.h"
+#include "effects/swirl_angles.h"
 
 uint16_t SwirlTable[SCREEN_HEIGHT][106];
 
@@ -36,15 +38,18 @@ void PerspectiveTunnelPlain(uint16_t d) {
 
 void DrawPerspectiveTunnel(float t) { UsableEffectKernels().perspectiveTunnel(PerspectiveTunnelOffset(t)); }
 
-namespace {
-
-constexpr int SWIRL_BEND_ROWS = 121;  // rows 0..120; the rows below mirror them
-
-// The distance the swirl uses at (x, y) for y <= 120: the quarter table, or on the centre row,
-// which the table does not hold, the plain column distance.
-inline float SwirlDistance(int y, int x) {
-  return y == 120 ? static_cast<float>(160 - x) : DistanceTable[y * 160 + x];
+uint16_t SwirlEntryPlain(int y, int j, double phase, double twist) {
+  // Below the centre row the quarter table is read mirrored.
+  const float h = SwirlDistance(y <= 120 ? y : 240 - y, j);
+  const double e = static_cast<double>(y) - 120.00000001;
+  const double q = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase) +
+                   static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+  const uint32_t angle = static_cast<uint8_t>(SwirlAngleFormula(q));
+  const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(h));
+  return static_cast<uint16_t>(radius << 8 | angle);
 }
+
+namespace {
 
 // Entries of the bend term that lie at the same distance from the centre (the same sum of
 // squares) share one cosine. Only the geometry is grouped: every entry's distance is still
@@ -74,9 +79,58 @@ struct BendGroups {
 
 }  // namespace
 
-// (x - 160) / e for one row, every quotient rounded exactly as one division would be.
-void SwirlRowSlopesPlain(double* slopes, double e) {
-  for (int j = 0; j < SWIRL_COLUMNS; ++j) slopes[j] = static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+// The formula entry by entry, except that rows y and 240 - y, which lie at the same distances,
+// share their bend terms, within them entries at one distance share a cosine, and the arc
+// tangent is looked up (SwirlAngleOf, the same angle for every quotient).
+void SwirlTablePlain(double phase, double twist) {
+  static const BendGroups groups;
+  static float groupDistance[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  static double groupBend[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
+  for (int g = 0; g < groups.count; ++g) {
+    const float h = SwirlDistance(groups.firstRow[g], groups.firstColumn[g]);
+    groupDistance[g] = h;
+    groupBend[g] = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
+  }
+  static double bend[SWIRL_BEND_ROWS][SWIRL_COLUMNS];
+  for (int y = 0; y < SWIRL_BEND_ROWS; ++y) {
+    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+      const float h = SwirlDistance(y, j);
+      const int g = groups.group[y][j];
+      bend[y][j] = h == groupDistance[g]
+                       ? groupBend[g]
+                       : twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
+    }
+  }
+  const SwirlAngleSteps& steps = SwirlAngles();
+  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+    const int tableRow = y <= 120 ? y : 240 - y;
+    const double e = static_cast<double>(y) - 120.00000001;
+    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
+      const double q = bend[tableRow][j] + static_cast<double>(SWIRL_FIRST_X + j - 160) / e;
+      const uint32_t angle = static_cast<uint8_t>(SwirlAngleOf(steps, q));
+      const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(SwirlDistance(tableRow, j)));
+      SwirlTable[y][j] = static_cast<uint16_t>(radius << 8 | angle);
+    }
+  }
+}
+
+const SwirlTurnTable& UpdatedSwirlTurns() {
+  static SwirlTurnTable turns = [] {
+    SwirlTurnTable fresh{};
+    for (auto& row : fresh.distance)
+      for (float& h : row) h = std::numeric_limits<float>::quiet_NaN();  // equal to nothing
+    return fresh;
+  }();
+  for (int row = 0; row < SWIRL_BEND_ROWS; ++row)
+    for (int j = 0; j < SWIRL_PADDED_COLUMNS; ++j) {
+      const float h = j < SWIRL_COLUMNS ? SwirlDistance(row, j) : 0.0f;
+      if (h == turns.distance[row][j]) continue;
+      const double a = static_cast<double>(h) * 0.06365372374283895;
+      turns.distance[row][j] = h;
+      turns.cosine[row][j] = std::cos(a);
+      turns.sine[row][j] = std::sin(a);
+    }
+  return turns;
 }
 
 void DrawSwirlTunnel(float t) {
@@ -84,55 +138,21 @@ void DrawSwirlTunnel(float t) {
   const double twist = std::cos(static_cast<double>(t) * static_cast<double>(0.083333336f) *
                                 6.283185307179586);
   const uint16_t scroll = static_cast<uint16_t>(static_cast<int32_t>(static_cast<double>(t) * 12.0));
-
-  // Rows y and 240 - y lie at the same distances, so they share the bend term: only the
-  // rows down to the centre row need a cosine, and within them one per distance.
-  static const BendGroups groups;
-  static float groupDistance[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
-  static double groupBend[SWIRL_BEND_ROWS * SWIRL_COLUMNS];
-  for (int g = 0; g < groups.count; ++g) {
-    const float h = SwirlDistance(groups.firstRow[g], SWIRL_FIRST_X + groups.firstColumn[g]);
-    groupDistance[g] = h;
-    groupBend[g] = twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
-  }
-  static double bend[SWIRL_BEND_ROWS][SWIRL_COLUMNS];
-  for (int y = 0; y < SWIRL_BEND_ROWS; ++y) {
-    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
-      const float h = SwirlDistance(y, SWIRL_FIRST_X + j);
-      const int g = groups.group[y][j];
-      bend[y][j] = h == groupDistance[g]
-                       ? groupBend[g]
-                       : twist * std::cos(static_cast<double>(h) * 0.06365372374283895 - phase);
-    }
-  }
-
   const EffectKernels& kernels = UsableEffectKernels();
-  double slopes[SWIRL_COLUMNS];
-  for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-    // Below the centre row the quarter table is read mirrored.
-    const int tableRow = y <= 120 ? y : 240 - y;
-    const double e = static_cast<double>(y) - 120.00000001;
-    kernels.swirlRowSlopes(slopes, e);
-    const double* rowBend = bend[tableRow];
-    uint16_t* out = SwirlTable[y];
-    for (int j = 0; j < SWIRL_COLUMNS; ++j) {
-      const float h = SwirlDistance(tableRow, SWIRL_FIRST_X + j);
-      const double q = rowBend[j] + slopes[j];
-      const uint32_t angle =
-          static_cast<uint8_t>(static_cast<int32_t>(std::atan(q) * 81.48733085));
-      const uint32_t radius = static_cast<uint8_t>(static_cast<int32_t>(h));
-      out[j] = static_cast<uint16_t>(radius << 8 | angle);
-    }
-  }
+  kernels.swirlTable(phase, twist);
+  kernels.swirlPixels(scroll);
+}
 
+// Each entry gives one pixel of the middle third and, through the point mirror, one of the right.
+void SwirlPixelsPlain(uint16_t scroll) {
   for (int y = 0; y < SCREEN_HEIGHT; ++y) {
     uint32_t* middle = FrameBuffer + y * SCREEN_WIDTH + 108;
-    uint32_t* right = FrameBuffer + y * SCREEN_WIDTH + 214;
+    uint32_t* mirrored = FrameBuffer + (239 - y) * SCREEN_WIDTH + 214 + 105;
     const uint16_t* own = SwirlTable[y];
-    const uint16_t* mirrored = SwirlTable[239 - y];
     for (int j = 0; j < SWIRL_COLUMNS; ++j) {
-      middle[j] = Texture4[static_cast<uint16_t>(own[j] + scroll)];
-      right[j] = Texture4[static_cast<uint16_t>(mirrored[105 - j] + scroll)];
+      const uint32_t texel = Texture4[static_cast<uint16_t>(own[j] + scroll)];
+      middle[j] = texel;
+      mirrored[-j] = texel;
     }
   }
 }

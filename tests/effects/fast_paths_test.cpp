@@ -6,11 +6,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "display/display.h"
 #include "effects/effects.h"
+#include "effects/kernels.h"
 #include "effects/show_pictures.h"
+#include "effects/swirl_angles.h"
 #include "effects/texel_pairs.h"
 #include "platform/cpu_features.h"
 #include "support/every_width.h"
@@ -117,6 +120,63 @@ TEST_P(EffectFormulas, SwirlTableEveryEntry) {
   EXPECT_EQ(mirrored, wantMirrored);
   EXPECT_EQ(partner, wantPartner);
   EXPECT_EQ(altered >> 8, 57);
+}
+
+// The swirl's vector loops work its quotients out another way and take the angle only where no
+// rounding could change it, so the frames of the whole segment are compared at every width: as
+// the main loop times them from a millisecond clock (every 4th tick), and at random times.
+TEST(SwirlFrames, TheWholeSegmentAtEveryWidth) {
+  BuildLookupTables([](unsigned) {});
+  std::vector<float> times;
+  for (uint32_t ticks = 81000; ticks < 89000; ticks += 4) {
+    const float position = static_cast<float>(ticks / 1000.0 * 1.2);
+    if (position >= 98.0f && position < 106.0f) times.push_back(position * 12.0f - 1176.0f);
+  }
+  std::mt19937 random(106);
+  std::uniform_real_distribution<float> anyTime(0.0f, 96.0f);
+  for (int i = 0; i < 300; ++i) times.push_back(anyTime(random));
+  ASSERT_GT(times.size(), 1900u);
+
+  const VectorWidth saved = vectorWidthCap;
+  static uint16_t want[240][106];
+  for (const float t : times) {
+    for (int y = 0; y < 240; ++y)
+      for (int j = 0; j < 106; ++j) want[y][j] = SwirlEntry(t, y, j);
+    for (const VectorWidth width : EveryVectorWidth()) {
+      vectorWidthCap = width;
+      DrawSwirlTunnel(t);
+      for (int y = 0; y < 240; ++y)
+        for (int j = 0; j < 106; ++j)
+          if (SwirlTable[y][j] != want[y][j]) {
+            vectorWidthCap = saved;
+            FAIL() << VectorWidthLabel(width) << ", t = " << t << ": " << y << ", " << j << ": " << SwirlTable[y][j]
+                   << " for " << want[y][j];
+          }
+    }
+  }
+  vectorWidthCap = saved;
+}
+
+// Where a quotient lies on an angle's step the vector loops cannot tell its angle from their own
+// quotient and must fall back on the formula: a twist is chosen to put one entry on each of a
+// few steps (and its mirror row, which shares the bend, next to it).
+TEST_P(EffectFormulas, SwirlEntriesOnSteps) {
+  const SwirlAngleSteps& steps = SwirlAngles();
+  const double phase = 6.0;  // about this entry's own turn: its cosine near 1
+  for (const int step : {100, 126, 127, 128, 150, 200}) {
+    const int y = 37, j = 61;
+    const double h = static_cast<double>(DistanceTable[y * 160 + SWIRL_FIRST_X + j]);
+    const double slope = static_cast<double>(SWIRL_FIRST_X + j - 160) / (static_cast<double>(y) - 120.00000001);
+    const double twist = (steps.first[step] - slope) / std::cos(h * 0.06365372374283895 - phase);
+    ASSERT_LE(std::fabs(twist), 1.0) << step;
+    UsableEffectKernels().swirlTable(phase, twist);
+    for (int r = 0; r < 240; ++r)
+      for (int c = 0; c < 106; ++c)
+        ASSERT_EQ(SwirlTable[r][c], SwirlEntryPlain(r, c, phase, twist)) << step << ": " << r << ", " << c;
+    // And the entry is on (or within a rounding of) the step.
+    const double q = twist * std::cos(h * 0.06365372374283895 - phase) + slope;
+    EXPECT_NEAR(q, steps.first[step], 1e-14) << step;
+  }
 }
 
 TEST_P(EffectFormulas, FadesWholeFrames) {

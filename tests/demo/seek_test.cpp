@@ -88,6 +88,40 @@ TEST(Seek, EveryFrameIsTheFrameOfItsPosition) {
   }
 }
 
+// The test song of the player's tests below lasts a few seconds; the show's own goes on past
+// every segment, so the music can be seen landing where the picture does.
+TEST(Seek, SegmentJumpsTakeTheMusicAlong) {
+  const std::string content = TAVRINE_CONTENT_DIR;
+  if (!std::filesystem::exists(content + "/Music/DISCO.XM"))
+    GTEST_SKIP() << "no content pack at " << content << " (build the 'content' target)";
+  OfflinePlatform offline(60);
+  SilentAudioOutput audio([&] { return offline.system.Ticks(); });
+  offline.platform.audio = &audio;
+  std::vector<float> seen;
+  std::vector<double> music;
+  const uint32_t keys[] = {VK_RIGHT_KEY, VK_RIGHT_KEY, VK_LEFT_KEY, VK_LEFT_KEY, VK_LEFT_KEY};
+  size_t pressed = 0;
+  offline.onFrame = [&](const OfflinePresenter&) {
+    if (!showState.running) return;
+    seen.push_back(showState.position);
+    music.push_back(MidasPlayedSeconds(musicPlayHandle));
+    offline.system.PressKey(pressed < std::size(keys) ? keys[pressed] : VK_ESCAPE_KEY);
+    ++pressed;
+  };
+  ShowPlayback playback;
+  playback.start = 100;  // segment 12, 98 to 106
+  playback.viewerKeys = true;
+  ASSERT_EQ(RunIn(content, offline, playback), 0);
+  const float starts[] = {100, 106, 114, 106, 98, 90};
+  ASSERT_EQ(seen.size(), std::size(starts));
+  for (size_t i = 0; i < seen.size(); ++i) {
+    EXPECT_GE(seen[i], starts[i]) << i;
+    EXPECT_LT(seen[i], starts[i] + 0.021f) << i;
+    // The poll before each frame has played one frame's worth past the jump.
+    EXPECT_NEAR(music[i], seen[i] / 1.2, 0.03) << i;
+  }
+}
+
 class Player : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { content = new std::string(MakeMusicOnlyContent("player")); }

@@ -93,6 +93,8 @@ namespace {
 class StatusLine {
  public:
   std::string Text() {
+    // Before the loop there is no position and no music to report.
+    if (!showState.running) return "loading";
     using Clock = std::chrono::steady_clock;
     const Clock::time_point now = Clock::now();
     // Paused, nothing is drawn anew: the rate stays what it was, and is measured afresh after.

@@ -51,6 +51,20 @@ TEST_P(RowDarkening, MatchesTheTable) {
   }
 }
 
+TEST_P(RowDarkening, InPlace) {
+  // A run ending in a partial block is worked out whole before its last block is stored.
+  for (const int count : {8, 9, 15, 16, 21, 259}) {
+    uint32_t pixels[259], added[259], source[259];
+    for (int i = 0; i < count; ++i) source[i] = pixels[i] = added[i] = static_cast<uint32_t>(i) * 0x00030507u + 0x00402010u;
+    DarkenPixels(pixels, pixels, count, 40);
+    AddDarkenedPixels(added, added, count, 40);
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(pixels[i], DarkenPixel(source[i], 40)) << count << ": " << i;
+      ASSERT_EQ(added[i], source[i] + DarkenPixel(source[i], 40)) << count << ": " << i;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Widths, RowDarkening, ::testing::ValuesIn(EveryVectorWidth()), VectorWidthName);
 
 TEST_F(PictureFades, BildeLevelFollowsHalfASine) {

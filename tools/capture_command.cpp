@@ -230,7 +230,7 @@ int CapturePictures(const CaptureOptions& options, PartialOutput& out, CapturePr
   CaptureAudio audio([&](const int16_t* samples, uint64_t frames) { return SendSamples(encoder, 1, samples, frames); },
                      options.fps, schedule.LeadIn(), schedule.FromStart());
   char phase[96];
-  std::snprintf(phase, sizeof phase, "loading the show and playing it to position %g", options.from);
+  std::snprintf(phase, sizeof phase, "loading the show and going to position %g", options.from);
   progress.Phase(schedule.FromStart() ? "loading the show" : phase);
 
   long frames = 0;
@@ -309,7 +309,13 @@ int RunCaptureCommand(int argc, char** argv) {
   InterruptGuard guard;
   std::string error;
   const bool needsEncoder = !(options.kind == CaptureKind::Audio && options.audioType == AudioFileType::Wav);
-  if (needsEncoder && !CheckEncoder(options, &error)) return Fail(error);
+  if (needsEncoder && !CheckEncoder(options, &error)) {
+    if (InterruptGuard::Signal() != 0) {
+      std::fprintf(stderr, "tavrine-tool capture: interrupted; nothing was written\n");
+      return 128 + InterruptGuard::Signal();
+    }
+    return Fail(error);
+  }
   PartialOutput out;
   if (!out.Claim(options.path, options.kind == CaptureKind::Frames ? PartialOutput::Folder : PartialOutput::File,
                  options.force, &error))

@@ -278,8 +278,8 @@ int CapturePictures(const CaptureOptions& options, PartialOutput& out, CapturePr
     picture += " (picture " + Size(l.pictureWidth, l.pictureHeight) + ")";
   char numbered[64] = "";
   std::snprintf(numbered, sizeof numbered, "000000.png to %06ld.png in ", frames - 1);
-  std::fprintf(stderr, "wrote %s%s: %ld frames (%s at %d fps), %s, %s, %s, %s\n", video ? "" : numbered,
-               out.Target().c_str(), frames, Duration(shown).c_str(), options.fps, picture.c_str(),
+  std::fprintf(stderr, "wrote %s%s: %ld frame%s (%s at %d fps), %s, %s, %s, %s\n", video ? "" : numbered,
+               out.Target().c_str(), frames, frames == 1 ? "" : "s", Duration(shown).c_str(), options.fps, picture.c_str(),
                DescribeOutput(options).c_str(), Bytes(out.Bytes()).c_str(), Speed(Seconds() - started, shown).c_str());
   return 0;
 }
@@ -306,21 +306,20 @@ int RunCaptureCommand(int argc, char** argv) {
   if (!std::filesystem::is_regular_file(std::filesystem::path(options.content) / "Music" / "DISCO.XM", ec))
     return Fail("no content pack in " + options.content + " (tavrine-tool make-content DIR makes one)");
 
+  // The output first: its checks take no time, asking ffmpeg what it has takes a moment.
   InterruptGuard guard;
   std::string error;
-  const bool needsEncoder = !(options.kind == CaptureKind::Audio && options.audioType == AudioFileType::Wav);
-  if (needsEncoder && !CheckEncoder(options, &error)) {
-    if (InterruptGuard::Signal() != 0) {
-      std::fprintf(stderr, "tavrine-tool capture: interrupted; nothing was written\n");
-      return 128 + InterruptGuard::Signal();
-    }
-    return Fail(error);
-  }
   PartialOutput out;
   if (!out.Claim(options.path, options.kind == CaptureKind::Frames ? PartialOutput::Folder : PartialOutput::File,
                  options.force, &error))
     return Fail(error);
+  const bool needsEncoder = !(options.kind == CaptureKind::Audio && options.audioType == AudioFileType::Wav);
+  const bool encoderReady = !needsEncoder || CheckEncoder(options, &error);
   if (InterruptGuard::Signal() != 0) return Interrupted(out);
+  if (!encoderReady) {
+    out.Discard();
+    return Fail(error);
+  }
 
   CaptureProgress progress(stderr, isatty(STDERR_FILENO) != 0, options.from, options.to);
   return options.kind == CaptureKind::Audio ? CaptureSound(options, out, progress)

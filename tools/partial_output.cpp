@@ -35,7 +35,9 @@ bool PartialOutput::Claim(const std::string& path, Kind kind, bool replace, std:
     return fail("name the " + std::string(kind == File ? "file" : "folder") + " to write, not " + path);
   const fs::path folder = target.parent_path();
   if (!fs::is_directory(folder, ec))
-    return fail("cannot write " + target.string() + ": the folder " + folder.string() + " does not exist");
+    return fail("cannot write " + target.string() + ": " +
+                (fs::exists(folder, ec) ? folder.string() + " is not a folder"
+                                        : "the folder " + folder.string() + " does not exist"));
 
   const fs::file_status status = fs::status(target, ec);
   if (fs::exists(status)) {

@@ -125,7 +125,8 @@ std::string FakeEncoderPath() {
   fs::create_directories(bin);
   std::ofstream(bin / "ffmpeg") << "#!/bin/sh\n"
                                    "case \"$*\" in\n"
-                                   "  *-encoders*) printf ' V..... libx264 x\\n V..... libx264rgb x\\n A..... aac x\\n"
+                                   "  *-encoders*) [ \"$FAKE_MODE\" = bare ] && exit 0\n"
+                                   "    printf ' V..... libx264 x\\n V..... libx264rgb x\\n A..... aac x\\n"
                                    " A..... flac x\\n V..... png x\\n'; exit 0;;\n"
                                    "  *-muxers*) printf '  E mp4 x\\n  E matroska x\\n  E mov x\\n  E image2 x\\n'; exit 0;;\n"
                                    "esac\n"
@@ -230,6 +231,7 @@ TEST(CaptureCommand, RefusesBeforeTheFirstFrameInOneLine) {
            {{(dir / "a.mkv").string(), "--size", "100x100"}, 2, "smaller than"},
            {{(dir / "a.mkv").string(), "--bogus"}, 2, "unknown option --bogus"},
            {{"--frames", existing.string()}, 1, "is not a folder"},
+           {{(existing / "a.mkv").string()}, 1, existing.string() + " is not a folder"},
            {{dir.string()}, 1, "end it in"},
        }) {
     const ToolRun run = Capture(c.args);
@@ -253,6 +255,19 @@ TEST(CaptureCommand, RefusesBeforeTheFirstFrameInOneLine) {
   run = Capture({(dir / "a.mkv").string()}, empty.string());
   EXPECT_EQ(run.code, 1);
   EXPECT_NE(run.err.find("the ffmpeg command is not installed"), std::string::npos) << run.err;
+  EXPECT_EQ(Lines(run.err), 1u) << run.err;
+  // The output is checked before ffmpeg is asked anything: that is what needs fixing first.
+  run = Capture({"/missing/dir/a.mkv"}, empty.string());
+  EXPECT_NE(run.err.find("the folder /missing/dir does not exist"), std::string::npos) << run.err;
+  run = Capture({existing.string()}, empty.string());
+  EXPECT_NE(run.err.find("exists: add --force"), std::string::npos) << run.err;
+  // An ffmpeg without the encoders: said in one line, and the partial file claimed before
+  // asking is gone.
+  setenv("FAKE_MODE", "bare", 1);
+  run = Capture({(dir / "a.mp4").string(), "--to", "1"}, FakeEncoderPath());
+  unsetenv("FAKE_MODE");
+  EXPECT_EQ(run.code, 1) << run.err;
+  EXPECT_NE(run.err.find("this ffmpeg has no libx264 encoder"), std::string::npos) << run.err;
   EXPECT_EQ(Lines(run.err), 1u) << run.err;
 
   run = RunTool({"capture", "--help"});

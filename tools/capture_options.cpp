@@ -274,12 +274,15 @@ std::vector<std::string> EncoderCommand(const CaptureOptions& o, const std::stri
   }
 
   a.insert(a.end(), {"-map", "0:v", "-map", "1:a"});
+  // On these enlarged, sharp-edged pixels the fastest preset with CABAC kept is more faithful
+  // than "veryfast" at the same CRF (1.5 to 7 dB PSNR), its files from 5 % smaller to 40 %
+  // larger, in a third of the time: motion search and deblocking buy little here.
   switch (o.quality) {
     case CaptureQuality::Web:
-      a.insert(a.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18"});
+      a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-x264-params", "cabac=1", "-crf", "18"});
       break;
     case CaptureQuality::High:
-      a.insert(a.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "12"});
+      a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-x264-params", "cabac=1", "-crf", "12"});
       break;
     case CaptureQuality::Lossless:
       a.insert(a.end(), {"-c:v", "libx264rgb", "-preset", "ultrafast", "-qp", "0"});

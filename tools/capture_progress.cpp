@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kBarCells = 30;
 constexpr double kRedrawSeconds = 0.25;
+// Before this, a rate says nothing: the held loading screens go out all at once.
+constexpr double kSettleSeconds = 0.5;
 
 std::string Clock(double seconds) {
   const long s = std::lround(std::max(0.0, seconds));
@@ -64,18 +66,20 @@ void CaptureProgress::Done(long frames) {
 void CaptureProgress::Draw(double fraction, double position, long frames) {
   position = std::max(position, from_);  // the first pass is drawn a hair before 0
   const double elapsed = Now() - started_;
-  const double rate = elapsed > 0 ? frames / elapsed : 0.0;
+  const bool settled = elapsed >= kSettleSeconds || (fraction >= 1.0 && elapsed > 0);
+  char rate[32] = "--";
+  if (settled) std::snprintf(rate, sizeof rate, "%.0f", frames / elapsed);
   std::string left = "--:--";
   if (fraction >= 1.0) left = "0:00";
-  else if (fraction > 0.0 && elapsed > 0) left = Clock(elapsed / fraction * (1.0 - fraction));
+  else if (fraction > 0.0 && settled) left = Clock(elapsed / fraction * (1.0 - fraction));
   if (terminal_) {
     const int filled = static_cast<int>(fraction * kBarCells);
     const std::string bar = std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(kBarCells - filled), '.');
     // \x1b[K clears what a longer earlier line left.
-    std::fprintf(out_, "\r[%s] %5.1f/%.0f %6.0f fps %s left\x1b[K", bar.c_str(), position, to_, rate, left.c_str());
+    std::fprintf(out_, "\r[%s] %5.1f/%.0f %6s fps %s left\x1b[K", bar.c_str(), position, to_, rate, left.c_str());
     barOpen_ = true;
   } else {
-    std::fprintf(out_, "%3d%%  position %5.1f  %ld frames  %.0f fps  %s left\n", fraction >= 1.0 ? 100 : tenthsTold_ * 10,
+    std::fprintf(out_, "%3d%%  position %5.1f  %ld frames  %s fps  %s left\n", fraction >= 1.0 ? 100 : tenthsTold_ * 10,
                  position, frames, rate, left.c_str());
   }
   std::fflush(out_);

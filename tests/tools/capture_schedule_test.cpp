@@ -245,6 +245,9 @@ TEST(CaptureProgress, ATerminalGetsOneBarRedrawnAFewTimesASecondAndFilled) {
   EXPECT_LE(redraws, 16u);
   EXPECT_NE(text.find("[##############################]  64.0/64"), std::string::npos) << text;
   EXPECT_NE(text.find("0:00 left\x1b[K\nfinishing the file\n"), std::string::npos) << text;
+  // The first bar comes before any rate can be known.
+  EXPECT_EQ(text.find("\r[..............................]  60.0/64     -- fps --:-- left"), 0u) << text;
+  EXPECT_NE(text.find(" 60 fps "), std::string::npos) << text;
 }
 
 }  // namespace

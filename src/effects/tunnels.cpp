@@ -3,6 +3,7 @@
 // computing only the half left of the centre and mirroring it through a point. The vector
 // versions of the loops marked Plain are in kernels_128.cpp and kernels_256.cpp.
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "effects/effects.h"
@@ -121,7 +122,13 @@ const SwirlTurnTable& UpdatedSwirlTurns() {
       for (float& h : row) h = std::numeric_limits<float>::quiet_NaN();  // equal to nothing
     return fresh;
   }();
-  for (int row = 0; row < SWIRL_BEND_ROWS; ++row)
+  static bool made = false;
+  for (int row = 0; row < SWIRL_BEND_ROWS; ++row) {
+    // Rows 0..119 are read from the table as they lie there, so a row whose bits have not
+    // changed keeps its terms; the centre row's distances are not the table's.
+    if (made && (row == 120 || std::memcmp(turns.distance[row], DistanceTable + row * 160 + SWIRL_FIRST_X,
+                                           sizeof(float) * SWIRL_COLUMNS) == 0))
+      continue;
     for (int j = 0; j < SWIRL_PADDED_COLUMNS; ++j) {
       const float h = j < SWIRL_COLUMNS ? SwirlDistance(row, j) : 0.0f;
       if (h == turns.distance[row][j]) continue;
@@ -130,6 +137,8 @@ const SwirlTurnTable& UpdatedSwirlTurns() {
       turns.cosine[row][j] = std::cos(a);
       turns.sine[row][j] = std::sin(a);
     }
+  }
+  made = true;
   return turns;
 }
 

@@ -12,22 +12,28 @@
 #include "png_writer.h"
 
 static const ToolCommand kFrameCommand{
-    "frame", "POSITION OUT.png [--replay] [--content DIR]",
+    "frame", "POSITION OUT.png [--replay] [--fps N] [--content DIR]",
     "Writes the show's frame at timeline position POSITION (0 to 122; one unit is 1/1.2 s) as a\n"
     "320 x 240 PNG: the first frame at or after POSITION, or the show's last frame from there on.\n"
     "Prints position=P scene_time=T segment=S.\n"
     "  --replay       play every frame from the start instead of jumping there (same pixels)\n"
+    "  --fps N        frames per second of the offline clock, 1 to 240 (default 60)\n"
     "  --content DIR  the content pack (default: the one beside the tool, else the installed one)\n"};
 
 int RunFrameCommand(int argc, char** argv) {
   std::vector<std::string> positional;
   std::string content = DefaultContentDir();
   bool replay = false;
+  long fps = 60;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (IsHelp(arg)) return kFrameCommand.Help();
     if (arg == "--replay") {
       replay = true;
+    } else if (arg == "--fps") {
+      const char* value = kFrameCommand.Value(i, argc, argv);
+      if (!value || !ParseInteger(value, &fps) || fps < 1 || fps > 240)
+        return kFrameCommand.UsageError("--fps needs a whole number from 1 to 240");
     } else if (arg == "--content") {
       const char* value = kFrameCommand.Value(i, argc, argv);
       if (!value) return kFrameCommand.UsageError("--content needs a folder");
@@ -43,7 +49,7 @@ int RunFrameCommand(int argc, char** argv) {
   if (!ParseNumber(positional[0], &wanted)) return kFrameCommand.UsageError("not a position: " + positional[0]);
   if (wanted < 0 || wanted > TIMELINE_END) return kFrameCommand.UsageError("the position must be from 0 to 122: " + positional[0]);
 
-  OfflineShow show(content, 60.0);
+  OfflineShow show(content, static_cast<double>(fps));
   ShowPlayback playback;
   if (!replay) playback.start = static_cast<float>(wanted);
   bool taken = false;

@@ -13,7 +13,18 @@
 constexpr uint64_t MAX_PIXELS = uint64_t{16384} * 16384;
 
 static const ToolCommand kPcx2PngCommand{"pcx2png", "IN.pcx OUT.png",
-                                         "Decodes a PCX picture with the show's reader and writes it as a PNG.\n"};
+                                         "Decodes a PCX picture with the show's reader and writes it as a PNG. A file that is\n"
+                                         "not a PCX picture (maker's byte, version, encoding, depth) is refused.\n"};
+
+// The show's reader takes any bytes as a picture; the tool first checks that they are a PCX
+// file at all: the maker's byte, a version PCX files have, run-length encoding and a depth of
+// 1, 2, 4 or 8 bits a plane. (Pictures of other plane counts then decode as the show would
+// decode them.)
+static bool LooksLikePcx(const uint8_t* header) {
+  const uint8_t maker = header[0], version = header[1], encoding = header[2], bits = header[3];
+  const bool knownVersion = version == 0 || (version >= 2 && version <= 5);
+  return maker == 10 && knownVersion && encoding == 1 && (bits == 1 || bits == 2 || bits == 4 || bits == 8);
+}
 
 int RunPcx2Png(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -24,13 +35,18 @@ int RunPcx2Png(int argc, char** argv) {
   const char* in = argv[1];
   const std::string out = argv[2];
   std::vector<uint8_t> file;
-  if (!ReadShowFile(in, file)) {
-    std::fprintf(stderr, "tavrine-tool pcx2png: %s: cannot be opened or read\n", in);
+  FileRefusal refusal;
+  if (!ReadWholeFile(in, PCX_FILE_LIMIT, file, &refusal)) {
+    std::fprintf(stderr, "tavrine-tool pcx2png: %s %s\n", in, refusal.why.c_str());
     return 1;
   }
   uint32_t width = 0, height = 0;
   if (!ReadPcxSize(file.data(), file.size(), &width, &height)) {
     std::fprintf(stderr, "tavrine-tool pcx2png: %s: %s\n", in, PcxResultText(PcxResult::ShortHeader));
+    return 1;
+  }
+  if (!LooksLikePcx(file.data())) {
+    std::fprintf(stderr, "tavrine-tool pcx2png: %s: not a PCX file\n", in);
     return 1;
   }
   const uint64_t pixels = uint64_t{width} * height;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assets/tds_reader.h"
+#include "base/file.h"
 #include "command_line.h"
 
 static const ToolCommand kSceneInfoCommand{
@@ -140,17 +141,6 @@ void List(std::string& out, const T* items, uint32_t count, Write write) {
   out += "]";
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) return false;
-  uint8_t block[65536];
-  size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.insert(bytes.end(), block, block + got);
-  const bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
-}
-
 }  // namespace
 
 std::string SceneInfoJson(const Scene& scene) {
@@ -170,8 +160,9 @@ int RunSceneInfo(int argc, char** argv) {
   if (argc != 2) return kSceneInfoCommand.UsageError(argc < 2 ? "missing the scene file" : "too many arguments");
   const char* in = argv[1];
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(in, bytes)) {
-    std::fprintf(stderr, "tavrine-tool scene-info: %s: cannot be opened or read\n", in);
+  FileRefusal refusal;
+  if (!ReadWholeFile(in, TDS_FILE_LIMIT, bytes, &refusal)) {
+    std::fprintf(stderr, "tavrine-tool scene-info: %s %s\n", in, refusal.why.c_str());
     return 1;
   }
   // Anything else is a scene the reader takes as far as it makes sense, as the show would;

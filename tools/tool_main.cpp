@@ -2,6 +2,8 @@
 // reason on stderr, 2 on a usage error. Each command answers --help and its own mistakes;
 // this file only finds the command.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "capture_command.h"
@@ -40,7 +42,7 @@ void PrintOverview(FILE* out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Dispatch(int argc, char** argv) {
   if (argc < 2) {
     PrintOverview(stderr);
     return EXIT_USAGE;
@@ -54,4 +56,19 @@ int main(int argc, char** argv) {
     if (name == c.name) return c.run(argc - 1, argv + 1);
   std::fprintf(stderr, "tavrine-tool: unknown command %s ('tavrine-tool --help' lists the commands)\n", name.c_str());
   return EXIT_USAGE;
+}
+
+// Whatever a command fails with, even memory running out, ends as its one line and status 1.
+int main(int argc, char** argv) {
+  const char* command = argc > 1 ? argv[1] : "";
+  try {
+    return Dispatch(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tavrine-tool %s: out of memory\n", command);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavrine-tool %s: %s\n", command, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "tavrine-tool %s: failed\n", command);
+  }
+  return 1;
 }

@@ -401,7 +401,7 @@ BmpResult DecodeBmp(const uint8_t* bytes, size_t size, BmpPicture* picture) {
 BmpResult LoadBmpPicture(const char* fileName, BmpPicture* picture) {
   *picture = BmpPicture{};
   std::vector<uint8_t> bytes;
-  if (!fileName || !ReadShowFile(fileName, bytes)) return BmpResult::Missing;
+  if (!fileName || !ReadShowFile(fileName, BMP_FILE_LIMIT, bytes)) return BmpResult::Missing;
   return DecodeBmp(bytes.data(), bytes.size(), picture);
 }
 

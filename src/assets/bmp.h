@@ -17,9 +17,12 @@
 #include <cstdint>
 #include <vector>
 
+// The largest file the reader takes: the show's largest BMP is a 320 x 240 picture of 230 KB.
+constexpr size_t BMP_FILE_LIMIT = size_t{64} << 20;
+
 enum class BmpResult {
   Decoded,
-  Missing,      // the file could not be read
+  Missing,      // the file could not be read (or is not a regular file, or is too large)
   NotBmp,       // no "BM" signature, or shorter than the headers
   Implausible,  // a size no picture has, or uncompressed rows the file does not hold
   Unsupported,  // a depth or a set of channel masks that is not a picture format

@@ -75,7 +75,7 @@ PcxResult DecodePcxPicture(const uint8_t* data, size_t size, uint32_t* destinati
 
 PcxResult LoadPcxPicture(const char* fileName, uint32_t* destination, size_t capacityPixels) {
   std::vector<uint8_t> file;
-  if (!ReadShowFile(fileName, file)) return PcxResult::Missing;
+  if (!ReadShowFile(fileName, PCX_FILE_LIMIT, file)) return PcxResult::Missing;
   return DecodePcxPicture(file.data(), file.size(), destination, capacityPixels);
 }
 

@@ -12,9 +12,13 @@
 
 constexpr size_t PCX_HEADER_SIZE = 128;
 
+// The largest file the reader takes: the show's largest PCX is a 320 x 240 picture of about
+// 120 KB.
+constexpr size_t PCX_FILE_LIMIT = size_t{64} << 20;
+
 enum class PcxResult {
   Complete,       // every plane line decoded
-  Missing,        // the file could not be opened or read
+  Missing,        // the file could not be read (or is not a regular file, or is too large)
   ShortHeader,    // fewer than 128 bytes
   Truncated,      // the data ended early; what was decoded is kept, the rest untouched
   TooLarge,       // the picture does not fit the destination; rows that fit are decoded

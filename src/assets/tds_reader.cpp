@@ -339,7 +339,7 @@ void Read3dsScene(const uint8_t* bytes, size_t length, Scene* scene, Device3D* d
 
 int Load3dsScene(const char* fileName, Scene* scene, Device3D* device) {
   std::vector<uint8_t> bytes;
-  if (!ReadShowFile(fileName, bytes)) return 1;
+  if (!ReadShowFile(fileName, TDS_FILE_LIMIT, bytes)) return 1;
   Read3dsScene(bytes.data(), bytes.size(), scene, device);
   return 0;
 }

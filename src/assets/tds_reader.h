@@ -18,6 +18,9 @@
 
 #include "assets/scene.h"
 
+// The largest file the reader takes: the show's largest scene is about 160 KB.
+constexpr size_t TDS_FILE_LIMIT = size_t{64} << 20;
+
 int Load3dsScene(const char* fileName, Scene* scene, Device3D* device);
 
 // The same walk over bytes already in memory (the scene record is cleared first).

@@ -1,5 +1,66 @@
 #include "base/file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace {
+
+bool Refuse(FileRefusal* refusal, FileRefusal::Kind kind, const std::string& why) {
+  if (refusal) *refusal = {kind, why};
+  return false;
+}
+
+bool RefuseKind(FileRefusal* refusal, mode_t mode) {
+  const char* why = S_ISDIR(mode)                    ? "is a folder, not a file"
+                    : S_ISFIFO(mode)                 ? "is a pipe, not a file"
+                    : S_ISCHR(mode) || S_ISBLK(mode) ? "is a device, not a file"
+                    : S_ISSOCK(mode)                 ? "is a socket, not a file"
+                                                     : "is not a regular file";
+  return Refuse(refusal, FileRefusal::NotAFile, why);
+}
+
+bool RefuseSize(FileRefusal* refusal, size_t limit) {
+  const std::string size =
+      limit % (size_t{1} << 20) == 0 ? std::to_string(limit >> 20) + " MB" : std::to_string(limit) + " bytes";
+  return Refuse(refusal, FileRefusal::TooLarge, "is larger than " + size);
+}
+
+bool RefuseError(FileRefusal* refusal, const char* what, int error) {
+  return Refuse(refusal, FileRefusal::Unreadable, std::string(what) + " (" + std::strerror(error) + ")");
+}
+
+bool ReadOpened(int fd, size_t limit, std::vector<uint8_t>& bytes, FileRefusal* refusal) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return RefuseError(refusal, "cannot be examined", errno);
+  if (!S_ISREG(info.st_mode)) return RefuseKind(refusal, info.st_mode);
+  if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > limit) return RefuseSize(refusal, limit);
+  bytes.resize(static_cast<size_t>(info.st_size));
+  // Read to the end, which is where the size said unless the file changes meanwhile; one that
+  // grows past the limit while it is read is refused all the same.
+  size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      if (done > limit) return RefuseSize(refusal, limit);
+      bytes.resize(std::min(limit + 1, done + 65536));
+    }
+    const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return RefuseError(refusal, "cannot be read", errno);
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+}  // namespace
+
 std::string ShowFilePath(const char* showName) {
   std::string path = showName ? showName : "";
   for (char& c : path)
@@ -7,22 +68,35 @@ std::string ShowFilePath(const char* showName) {
   return path;
 }
 
-FILE* OpenShowFile(const char* showName, const char* mode) {
-  return std::fopen(ShowFilePath(showName).c_str(), mode);
+bool ReadWholeFile(const char* path, size_t limit, std::vector<uint8_t>& bytes, FileRefusal* refusal) {
+  bytes.clear();
+  if (refusal) *refusal = {};
+  if (!path || !*path) return Refuse(refusal, FileRefusal::Missing, "has no name");
+  // Anything but a regular file is refused before it is opened; the open itself does not wait
+  // (a pipe put there meanwhile would otherwise wait for a writer that may never come), and
+  // what was opened is looked at again.
+  struct stat info;
+  if (stat(path, &info) == 0 && !S_ISREG(info.st_mode)) return RefuseKind(refusal, info.st_mode);
+  int fd;
+  do {
+    fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Refuse(refusal, FileRefusal::Missing, "does not exist");
+    if (errno == ELOOP) return Refuse(refusal, FileRefusal::Unreadable, "is a link that leads round in a loop");
+    return RefuseError(refusal, "cannot be opened", errno);
+  }
+  bool ok;
+  try {
+    ok = ReadOpened(fd, limit, bytes, refusal);
+  } catch (const std::bad_alloc&) {
+    ok = Refuse(refusal, FileRefusal::TooLarge, "does not fit in memory");
+  }
+  close(fd);
+  if (!ok) std::vector<uint8_t>().swap(bytes);
+  return ok;
 }
 
-bool ReadShowFile(const char* showName, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  FILE* file = OpenShowFile(showName, "rb");
-  if (!file) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  long length = ok ? std::ftell(file) : -1;
-  ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(length));
-    ok = length == 0 || std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  }
-  std::fclose(file);
-  if (!ok) bytes.clear();
-  return ok;
+bool ReadShowFile(const char* showName, size_t limit, std::vector<uint8_t>& bytes, FileRefusal* refusal) {
+  return ReadWholeFile(ShowFilePath(showName).c_str(), limit, bytes, refusal);
 }

@@ -22,6 +22,9 @@ constexpr int kMixRate = MIDAS_MIX_RATE;
 constexpr int kMaxFramesPerPoll = 2 * kMixRate;
 constexpr int kChunkFrames = 8192;
 constexpr unsigned kFullVolume = 64;
+// The largest module file taken: the show's song is about 640 KB, and modules full of samples
+// run to a few tens of megabytes.
+constexpr size_t kModuleFileLimit = size_t{64} << 20;
 
 enum MidasError {
   kOk = 0,
@@ -194,8 +197,12 @@ MidasModule MIDASloadModule(const char* fileName) {
   const std::string name = fileName ? fileName : "";
   const std::string shown = ShowFilePath(name.c_str());
   LoadedModule loaded;
-  if (name.empty() || !ReadShowFile(name.c_str(), loaded.bytes))
-    return Fail(kFileMissing, "The module file " + shown + " could not be opened.");
+  FileRefusal refusal;
+  if (name.empty() || !ReadShowFile(name.c_str(), kModuleFileLimit, loaded.bytes, &refusal)) {
+    if (name.empty() || refusal.kind == FileRefusal::Missing)
+      return Fail(kFileMissing, "The module file " + shown + " could not be opened.");
+    return Fail(kFileMissing, "The module file " + shown + " " + refusal.why + ".");
+  }
   // Decode once now so that a bad file fails here, not when it starts playing.
   try {
     openmpt::module probe(loaded.bytes, QuietLog());

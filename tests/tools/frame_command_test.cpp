@@ -38,6 +38,18 @@ TEST(FrameCommand, JumpingThereGivesTheReplayedFrame) {
   EXPECT_NE(last.out.find("segment=14"), std::string::npos) << last.out;
 }
 
+// At 4 frames a second the frames fall every 0.3 units; jumped to or replayed, the same one.
+TEST(FrameCommand, AnotherFrameRate) {
+  if (!HavePack()) GTEST_SKIP() << "no content pack (build the 'content' target)";
+  const std::string jumped = ScratchDir() + "jumped4.png", replayed = ScratchDir() + "replayed4.png";
+  const CommandResult a = RunTool("frame 10 " + jumped + " --fps 4");
+  const CommandResult b = RunTool("frame 10 " + replayed + " --fps 4 --replay");
+  ASSERT_EQ(a.code, 0) << a.err;
+  EXPECT_EQ(a.out.rfind("position=10.1999998 ", 0), 0u) << a.out;
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_TRUE(Bytes(jumped) == Bytes(replayed));
+}
+
 TEST(FrameCommand, MistakesAreNamedWithTheCommandsUsage) {
   const std::string out = ScratchDir() + "x.png";
   struct Case {
@@ -52,12 +64,15 @@ TEST(FrameCommand, MistakesAreNamedWithTheCommandsUsage) {
       {"nan " + out, "not a position: nan"},
       {"5 " + out + " --bogus", "unknown option --bogus"},
       {"5 " + out + " --content", "--content needs a folder"},
+      {"5 " + out + " --fps", "--fps needs a whole number from 1 to 240"},
+      {"5 " + out + " --fps 0", "--fps needs a whole number from 1 to 240"},
+      {"5 " + out + " --fps 2.5", "--fps needs a whole number from 1 to 240"},
   };
   for (const Case& c : cases) {
     const CommandResult r = RunTool("frame " + c.arguments);
     EXPECT_EQ(r.code, 2) << c.arguments;
     EXPECT_EQ(r.err, "tavrine-tool frame: " + c.reason +
-                         "\nusage: tavrine-tool frame POSITION OUT.png [--replay] [--content DIR]\n")
+                         "\nusage: tavrine-tool frame POSITION OUT.png [--replay] [--fps N] [--content DIR]\n")
         << c.arguments;
     EXPECT_TRUE(r.out.empty());
   }

@@ -89,6 +89,7 @@ TEST(Pcx2Png, ReportsBadInputAndUsage) {
 
   // A header alone claims a 4 x 4 picture with no data: the picture ends early.
   std::vector<char> header(128, 0);
+  header[0] = 10, header[1] = 5, header[2] = 1, header[3] = 8, header[65] = 3;
   header[8] = 3, header[10] = 3, header[66] = 4;
   const std::string truncated = dir + "truncated.pcx";
   std::ofstream(truncated, std::ios::binary).write(header.data(), static_cast<std::streamsize>(header.size()));
@@ -100,6 +101,30 @@ TEST(Pcx2Png, ReportsBadInputAndUsage) {
   header[4] = 9;
   std::ofstream(truncated, std::ios::binary).write(header.data(), static_cast<std::streamsize>(header.size()));
   EXPECT_EQ(RunTool({"pcx2png", truncated, dir + "out.png"}), 1);
+}
+
+// What is not a PCX file at all, or not a file, is refused with one line, never decoded.
+TEST(Pcx2Png, RefusesWhatIsNotAPcxFile) {
+  const std::string dir = ScratchDir();
+  std::vector<char> header(128, 0);
+  header[0] = 10, header[1] = 5, header[2] = 1, header[3] = 8, header[65] = 3, header[66] = 1;
+  header.insert(header.end(), {0x10, 0x20, 0x30});  // one pixel
+  auto write = [&](const std::string& name, const std::vector<char>& bytes) {
+    std::ofstream(dir + name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return dir + name;
+  };
+  ASSERT_EQ(RunTool({"pcx2png", write("one.pcx", header), dir + "one.png"}), 0);
+  for (const auto& [at, value] : std::vector<std::pair<int, char>>{{0, 11}, {1, 1}, {1, 6}, {2, 0}, {3, 24}, {3, 3}}) {
+    std::vector<char> bent = header;
+    bent[at] = value;
+    EXPECT_EQ(RunTool({"pcx2png", write("bent.pcx", bent), dir + "bent.png"}), 1) << at << " = " << int{value};
+  }
+  // A BMP is not decoded as a PCX, however long.
+  std::vector<char> bmp = {'B', 'M'};
+  bmp.resize(200, 1);
+  EXPECT_EQ(RunTool({"pcx2png", write("picture.bmp", bmp), dir + "bmp.png"}), 1);
+  EXPECT_EQ(RunTool({"pcx2png", dir, dir + "folder.png"}), 1);
+  EXPECT_EQ(RunTool({"pcx2png", "/dev/zero", dir + "zero.png"}), 1);
 }
 
 }  // namespace

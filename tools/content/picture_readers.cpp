@@ -4,9 +4,12 @@
 #include <cctype>
 #include <cstdio>
 
+#include "base/file.h"
+
 namespace {
 
 constexpr uint64_t kMaxPixels = 1u << 26;  // far beyond any picture of the pack
+constexpr size_t kMaxFileBytes = size_t{256} << 20;
 
 uint32_t Le16(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
@@ -109,15 +112,8 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, Image* image, std::string* err
 }
 
 bool ReadFileBytes(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return Fail(error, "cannot open " + path);
-  bytes->clear();
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + n);
-  const bool bad = std::ferror(file) != 0;
-  std::fclose(file);
-  if (bad) return Fail(error, "cannot read " + path);
+  FileRefusal refusal;
+  if (!ReadWholeFile(path.c_str(), kMaxFileBytes, *bytes, &refusal)) return Fail(error, path + " " + refusal.why);
   return true;
 }
 

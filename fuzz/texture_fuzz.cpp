@@ -37,13 +37,21 @@ class TextureReader : public Device3D {
   void ReleaseTexture(uint32_t) override {}
 };
 
-// A folder of this process's own holding Textures/, entered once.
+// A folder of this process's own holding Textures/, entered once and removed at exit.
+std::string folder;
+
+void RemoveFolder() {
+  std::remove((folder + "/Textures/input.bmp").c_str());
+  rmdir((folder + "/Textures").c_str());
+  rmdir(folder.c_str());
+}
+
 bool EnterFolder() {
   char name[] = "/tmp/tavrine-fuzz-XXXXXX";
   if (!mkdtemp(name)) return false;
-  const std::string folder = name;
-  if (chdir(folder.c_str()) != 0 || mkdir("Textures", 0700) != 0) return false;
-  return true;
+  folder = name;
+  std::atexit(RemoveFolder);
+  return chdir(folder.c_str()) == 0 && mkdir("Textures", 0700) == 0;
 }
 
 }  // namespace

@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (one per file reader) with clang into build-fuzz/ and runs
-# each for a bounded time, starting from a small corpus: the files of the content pack, a few
-# cut short, and a few bytes written here. Exits non-zero when any target finds a crash, a
-# leak or a hang; the failing input, and a minimized copy, are kept in fuzz/crashes/.
+# The short fuzzing pass: builds the libFuzzer targets (one per file reader) with clang and the
+# sanitizers into build-fuzz/ and fuzzes each for a few seconds, starting from its seed corpus
+# and known reproducers (fuzz/corpus/TARGET, fuzz/regressions/TARGET; copied, so the
+# repository's corpora change only on purpose). A crash is printed with its reproducer: the
+# input is kept in fuzz/crashes/, minimized, and shown in hex when it is small.
 #
-#   scripts/fuzz.sh [SECONDS_PER_TARGET]    # default 20; BUILD_DIR, JOBS, CONTENT_DIR may be set
-#   scripts/fuzz.sh 60 pcx tds              # only some targets
-#   ASAN_EXTRA=allocator_may_return_null=1 scripts/fuzz.sh   # extra sanitizer options
+#   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]   # default 20 s; exit 1 when one crashed
+#   scripts/fuzz.sh --report 10                        # CI: print crashes, exit 0 all the same
+#
+# A few seconds find shallow faults only, and one found here was not necessarily made by the
+# change under test, so CI reports them and fails on the deterministic replay of the corpora
+# and reproducers instead (ctest's FuzzReplay.* tests, in the normal and sanitizer builds).
+# Long runs: scripts/fuzz-long.sh. BUILD_DIR and JOBS may be set; ASAN_EXTRA adds options.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-fuzz}"
 jobs="${JOBS:-2}"
+report_only=0
+if [ "${1:-}" = "--report" ]; then report_only=1; shift; fi
 seconds="${1:-20}"
 shift || true
 targets=("$@")
@@ -18,9 +25,18 @@ targets=("$@")
 crashes="$root/fuzz/crashes"
 
 case "$seconds" in
-  ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]" >&2; exit 2 ;;
+  ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [--report] [SECONDS_PER_TARGET] [TARGET...]" >&2; exit 2 ;;
 esac
-command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-dev)" >&2; exit 2; }
+command -v clang++ >/dev/null || { echo "clang++ is needed (scripts/setup.sh test installs it)" >&2; exit 2; }
+
+# The longest input each target is given: well above its seeds, small enough to stay fast.
+max_len() {
+  case "$1" in
+    module) echo 16384 ;;
+    tds) echo 8192 ;;
+    *) echo 4096 ;;
+  esac
+}
 
 export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
@@ -32,47 +48,20 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
 echo "== build"
 cmake --build "$build" -j"$jobs" --target "${targets[@]/#/fuzz_}"
 
-# The content pack: one given, one another build already made, or a fresh one.
-content="${CONTENT_DIR:-}"
-if [ -z "$content" ]; then
-  for candidate in "$root/build/content" "$root/build-sanitize/content" "$build/content"; do
-    if [ -f "$candidate/.complete" ]; then content="$candidate"; break; fi
-  done
-fi
-if [ -z "$content" ]; then
-  echo "== content pack"
-  cmake --build "$build" -j"$jobs" --target tavrine-tool
-  content="$build/content"
-  "$build/tavrine-tool" make-content "$content" >/dev/null
-fi
-echo "seeds from $content"
-
-seed_files() {  # the pack's files a target reads
-  case "$1" in
-    pcx) find "$content" -iname '*.pcx' ;;
-    tds) find "$content" -iname '*.3ds' ;;
-    bmp|texture) find "$content" -iname '*.bmp' ;;
-    module) find "$content" -iname '*.xm' ;;
-  esac
-}
-
-make_corpus() {  # TARGET DIR
-  local target="$1" dir="$2" file name i=0
-  mkdir -p "$dir"
-  while IFS= read -r file; do
-    name="$(basename "$file")"
-    cp "$file" "$dir/$name"
-    # Cut short inside the header and inside the data.
-    head -c 64 "$file" >"$dir/$name.head64"
-    head -c "$(( $(stat -c %s "$file") / 2 ))" "$file" >"$dir/$name.half"
-    i=$((i + 1))
-    [ "$i" -lt 6 ] || break
-  done < <(seed_files "$target" | sort)
-  printf '' >"$dir/empty"
-  printf 'BM' >"$dir/magic-bm"
-  printf 'MM\x06\x00\x00\x00' >"$dir/chunk-header"
-  printf 'Extended Module: ' >"$dir/xm-magic"
-  head -c 200 /dev/zero >"$dir/zeros200"
+# Prints what a crash was and how to reproduce it.
+show_crash() {  # TARGET BINARY LOG
+  local target="$1" binary="$2" log="$3" artifact min
+  grep -E 'ERROR|SUMMARY|runtime error|Test unit written|#[0-9]+ +0x[0-9a-f]+ in ' "$log" | head -30 || true
+  artifact="$(sed -n "s/.*Test unit written to \([^ ]*\).*/\1/p" "$log" | tail -1)"
+  [ -n "$artifact" ] && [ -f "$artifact" ] || return 0
+  min="$artifact.min"
+  "$binary" "$artifact" -minimize_crash=1 -max_total_time=30 -timeout=10 -exact_artifact_path="$min" \
+    >"$log.min" 2>&1 || true
+  [ -f "$min" ] || min="$artifact"
+  echo "-- reproducer: $min ($(stat -c %s "$min") bytes)"
+  echo "   replay: $binary $min"
+  if [ "$(stat -c %s "$min")" -le 512 ]; then od -An -tx1 -v "$min" | sed 's/^/   /'; fi
+  echo "   once fixed, keep it: cp $min fuzz/regressions/$target/"
 }
 
 mkdir -p "$crashes"
@@ -82,27 +71,27 @@ for target in "${targets[@]}"; do
   [ -x "$binary" ] || { echo "missing $binary" >&2; exit 2; }
   corpus="$build/corpus/$target"
   rm -rf "$corpus"
-  make_corpus "$target" "$corpus"
+  mkdir -p "$corpus"
+  cp "$root/fuzz/corpus/$target/"* "$corpus/"
+  if [ -d "$root/fuzz/regressions/$target" ]; then cp "$root/fuzz/regressions/$target/"* "$corpus/" 2>/dev/null || true; fi
   echo "== fuzz_$target for ${seconds}s ($(ls "$corpus" | wc -l) seeds)"
   log="$build/fuzz_$target.log"
-  if "$binary" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix="$crashes/$target-" >"$log" 2>&1; then
+  if "$binary" "$corpus" -max_total_time="$seconds" -max_len="$(max_len "$target")" -timeout=10 \
+       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$crashes/$target-" >"$log" 2>&1; then
     grep -E '^(stat::number_of_executed_units|stat::new_units_added)' "$log" || true
   else
     failed+=("$target")
-    grep -E 'ERROR|SUMMARY|Test unit written|#[0-9]+ in ' "$log" | head -30 || true
-    artifact="$(sed -n "s/.*Test unit written to \([^ ]*\).*/\1/p" "$log" | tail -1)"
-    if [ -n "$artifact" ] && [ -f "$artifact" ]; then
-      echo "-- minimizing $artifact"
-      "$binary" "$artifact" -minimize_crash=1 -max_total_time="$seconds" -timeout=10 \
-        -exact_artifact_path="$artifact.min" >"$log.min" 2>&1 || true
-      if [ -f "$artifact.min" ]; then echo "minimized: $artifact.min ($(stat -c %s "$artifact.min") bytes)"; fi
-    fi
-    echo "full log: $log"
+    echo "!! fuzz_$target crashed"
+    show_crash "$target" "$binary" "$log"
+    echo "   full log: $log"
   fi
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
+  if [ "$report_only" -eq 1 ]; then
+    echo "== fuzz: crashes in ${failed[*]} (reported above; not failing the run)"
+    exit 0
+  fi
   echo "== fuzz: FAILED (${failed[*]})" >&2
   exit 1
 fi

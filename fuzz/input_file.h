@@ -12,8 +12,11 @@
 class InputFile {
  public:
   InputFile() {
-    char name[] = "/tmp/tavrine-fuzz-XXXXXX";
-    fd_ = mkstemp(name);
+    // In memory where there is such a folder.
+    char shared[] = "/dev/shm/tavrine-fuzz-XXXXXX", temporary[] = "/tmp/tavrine-fuzz-XXXXXX";
+    char* name = shared;
+    fd_ = mkstemp(shared);
+    if (fd_ < 0) fd_ = mkstemp(name = temporary);
     if (fd_ < 0) std::abort();
     unlink(name);
     path_ = "/proc/self/fd/" + std::to_string(fd_);

@@ -47,8 +47,11 @@ void RemoveFolder() {
 }
 
 bool EnterFolder() {
-  char name[] = "/tmp/tavrine-fuzz-XXXXXX";
-  if (!mkdtemp(name)) return false;
+  // In memory where there is such a folder: each input is written and read three times.
+  char shared[] = "/dev/shm/tavrine-fuzz-XXXXXX", temporary[] = "/tmp/tavrine-fuzz-XXXXXX";
+  const char* name = mkdtemp(shared);
+  if (!name) name = mkdtemp(temporary);
+  if (!name) return false;
   folder = name;
   std::atexit(RemoveFolder);
   return chdir(folder.c_str()) == 0 && mkdir("Textures", 0700) == 0;

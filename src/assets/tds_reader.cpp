@@ -189,7 +189,11 @@ class Walk {
         scene_->cameraEye = Swapped(c + 6);
         scene_->cameraTarget = Swapped(c + 18);
         scene_->cameraRoll = ReadLeFloat(c + 30);
-        scene_->cameraFov = static_cast<float>(2400.0f / ReadLeFloat(c + 34) * DEGREES_TO_RADIANS);
+        // A lens of 0 makes the field of view infinite, as the division would; the projection
+        // is then not finite and the device draws none of the scene.
+        const float lens = ReadLeFloat(c + 34);
+        const float degrees = lens != 0.0f ? 2400.0f / lens : std::copysign(HUGE_VALF, lens);
+        scene_->cameraFov = static_cast<float>(degrees * DEGREES_TO_RADIANS);
         return pos + 38;
       }
       case 0xAFFF: {  // material entry

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -41,22 +40,25 @@ bool ReadOpened(int fd, size_t limit, std::vector<uint8_t>& bytes, FileRefusal* 
   if (!S_ISREG(info.st_mode)) return RefuseKind(refusal, info.st_mode);
   if (info.st_size < 0 || static_cast<uint64_t>(info.st_size) > limit) return RefuseSize(refusal, limit);
   bytes.resize(static_cast<size_t>(info.st_size));
-  // Read to the end, which is where the size said unless the file changes meanwhile; one that
-  // grows past the limit while it is read is refused all the same.
   size_t done = 0;
-  for (;;) {
-    if (done == bytes.size()) {
-      if (done > limit) return RefuseSize(refusal, limit);
-      bytes.resize(std::min(limit + 1, done + 65536));
-    }
+  while (done < bytes.size()) {
     const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return RefuseError(refusal, "cannot be read", errno);
-    if (got == 0) break;
+    if (got == 0) break;  // it shrank since it was measured
     done += static_cast<size_t>(got);
   }
   bytes.resize(done);
-  return true;
+  // The end should be here; a file that grew meanwhile is read on, and refused past the limit.
+  uint8_t more[4096];
+  for (;;) {
+    const ssize_t got = read(fd, more, sizeof more);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return RefuseError(refusal, "cannot be read", errno);
+    if (got == 0) return true;
+    if (static_cast<size_t>(got) > limit - bytes.size()) return RefuseSize(refusal, limit);
+    bytes.insert(bytes.end(), more, more + got);
+  }
 }
 
 }  // namespace

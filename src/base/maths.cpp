@@ -1,6 +1,7 @@
 #include "base/maths.h"
 
 #include <cmath>
+#include <limits>
 
 Vector3 SetVector(float x, float y, float z) { return Vector3{x, y, z}; }
 
@@ -58,15 +59,26 @@ Matrix4x4 MakePerspective(float nearPlane, float farPlane, float fieldOfView) {
 // Summed z first, as the camera translation has always been computed.
 static float DotZYX(Vector3 a, Vector3 b) { return a.z * b.z + a.y * b.y + a.x * b.x; }
 
+// v divided by its length. A vector of length 0 has no direction: every component is NaN, as
+// 0 / 0 would give, so a camera whose eye is its target (or whose up lies along its view) makes
+// a view that is not finite, through which the device draws nothing.
+static Vector3 Unit(Vector3 v) {
+  const float length = VectorLength(v);
+  if (length == 0.0f) {
+    const float none = std::numeric_limits<float>::quiet_NaN();
+    return SetVector(none, none, none);
+  }
+  return DivideVector(v, length);
+}
+
 Matrix4x4 MakeLookAt(Vector3 eye, Vector3 target, Vector3 up) {
-  Vector3 forward = SubtractVectors(target, eye);
-  forward = DivideVector(forward, VectorLength(forward));
+  Vector3 forward = Unit(SubtractVectors(target, eye));
 
   Vector3 right = CrossProduct(up, forward);
   // The new up is taken from right before right is normalised.
   Vector3 upNew = CrossProduct(forward, right);
-  right = DivideVector(right, VectorLength(right));
-  upNew = DivideVector(upNew, VectorLength(upNew));
+  right = Unit(right);
+  upNew = Unit(upNew);
 
   Matrix4x4 result = MakeIdentity();
   result.m[0] = right.x;

@@ -15,6 +15,9 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
         return 0.0f;
       float distance = VectorLength(d);
       if (distance > light.range) return 0.0f;
+      // At the light itself there is no way towards it (0 / 0): nothing, as the NaN intensity
+      // that division gave never counted as light.
+      if (distance == 0.0f) return 0.0f;
       float f = (light.range - distance) / light.range;
       float a = light.attenuation0 + light.attenuation1 * f + light.attenuation2 * f * f;
       Vector3 toLight = DivideVector(SetVector(-d.x, -d.y, -d.z), distance);
@@ -22,7 +25,11 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
     }
     case LIGHT_SPOT: {
       Vector3 d = SubtractVectors(p, light.position);
-      Vector3 u = DivideVector(d, VectorLength(d));
+      const float length = VectorLength(d);
+      // At the light itself there is no angle (0 / 0 gave NaN, for which both cone comparisons
+      // are false): the vertex is lit unscaled, as inside the inner cone.
+      if (length == 0.0f) return -DotProduct(n, light.direction);
+      Vector3 u = DivideVector(d, length);
       float cosine = DotProduct(u, light.direction);
       // Rounding can push a unit dot product just past 1; acos would give NaN there and
       // drop the vertex right on the axis.
@@ -47,7 +54,9 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
       return DotProduct(n, light.direction);
     case LIGHT_POINT_PLAIN: {
       Vector3 v = SubtractVectors(light.position, p);
-      return DotProduct(n, DivideVector(v, VectorLength(v)));
+      const float length = VectorLength(v);
+      if (length == 0.0f) return 0.0f;  // no way towards it, as for type 0
+      return DotProduct(n, DivideVector(v, length));
     }
     default:
       return 0.0f;

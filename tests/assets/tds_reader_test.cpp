@@ -213,6 +213,21 @@ TEST(SceneReader, LightsAndCameras) {
   FreeScene(&scene);
 }
 
+// A lens of 0 gives an infinite field of view (the projection then draws nothing), of the
+// lens's sign; no division by zero is made for it.
+TEST(SceneReader, ALensOfZero) {
+  for (float lens : {0.0f, -0.0f}) {
+    Chunks c;
+    c.Begin();
+    c.Open(0x4000).Str("pinhole").Open(0x4700).Fs({1, 2, 3, 4, 5, 6, 0, lens}).Close().Close();
+    c.End();
+    Scene scene = Read(c);
+    EXPECT_TRUE(std::isinf(scene.cameraFov));
+    EXPECT_EQ(std::signbit(scene.cameraFov), std::signbit(lens));
+    FreeScene(&scene);
+  }
+}
+
 TEST(SceneReader, UnknownChunksAreSkippedWhole) {
   Chunks c;
   c.Begin();

@@ -125,3 +125,14 @@ TEST(Maths, LookAt) {
   EXPECT_NEAR(viewed[2], std::sqrt(dx * dx + dy * dy + dz * dz), 1e-3f);
   EXPECT_GT(m.m[5], 0.0f);  // y up stays up
 }
+
+// A camera with no direction (eye on target, as in a scene without a camera, or up along the
+// view) makes a view that is not finite: the device draws nothing through it.
+TEST(Maths, LookAtWithoutADirection) {
+  const Matrix4x4 blind = MakeLookAt(SetVector(1.0f, 2.0f, 3.0f), SetVector(1.0f, 2.0f, 3.0f), SetVector(0.0f, 1.0f, 0.0f));
+  for (int i : {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}) EXPECT_TRUE(std::isnan(blind.m[i])) << i;
+  const Matrix4x4 upright = MakeLookAt(SetVector(0.0f, 0.0f, 0.0f), SetVector(0.0f, 5.0f, 0.0f), SetVector(0.0f, 1.0f, 0.0f));
+  for (int i : {0, 4, 8, 12}) EXPECT_TRUE(std::isnan(upright.m[i])) << i;
+  EXPECT_FLOAT_EQ(upright.m[6], 1.0f);  // forward itself is fine
+}
+

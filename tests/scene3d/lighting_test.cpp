@@ -159,3 +159,25 @@ TEST(VertexLighting, OtherTypesSumAndClamp) {
   EXPECT_EQ(w[0].g, 0.0f);
   EXPECT_EQ(w[0].b, 0.0f);
 }
+
+// A vertex right at a light has no direction towards it: a point light gives it nothing (the
+// division used to give NaN, which never counted), a spot light lights it unscaled, as inside
+// its inner cone (the NaN angle passed both cone tests).
+TEST(VertexLighting, AVertexAtTheLightItself) {
+  SceneLight point = MakeLight(LIGHT_POINT, WHITE, {1.0f, 2.0f, 3.0f}, {});
+  point.range = 10.0f;
+  point.attenuation0 = 1.0f;
+  EXPECT_EQ(Light({point}, {{1.0f, 2.0f, 3.0f}}, UP)[0].r, 0.0f);
+  point.range = 0.0f;
+  EXPECT_EQ(Light({point}, {{1.0f, 2.0f, 3.0f}}, UP)[0].r, 0.0f);
+  SceneLight plain = MakeLight(LIGHT_POINT_PLAIN, WHITE, {1.0f, 2.0f, 3.0f}, {});
+  EXPECT_EQ(Light({plain}, {{1.0f, 2.0f, 3.0f}}, UP)[0].r, 0.0f);
+
+  SceneLight spot = MakeLight(LIGHT_SPOT, {0.5f, 0.5f, 0.5f}, {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, -0.8f});
+  spot.theta = 0.1f;
+  spot.phi = 0.2f;
+  spot.falloff = 1.0f;
+  const std::vector<WorkVertex> at = Light({spot}, {{1.0f, 2.0f, 3.0f}}, UP);
+  EXPECT_FLOAT_EQ(at[0].r, 0.8f * 0.5f);
+}
+

@@ -23,8 +23,8 @@ test_packages=(
   python3 python3-pil python3-numpy imagemagick assimp-utils openmpt123 xmp sox
   # the benchmarks' anchor: Mesa's llvmpipe drawing off-screen through EGL
   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
-  # the sanitizer build and the fuzz targets
-  clang libclang-rt-dev
+  # the sanitizer build, the fuzz targets and the memory check of the tool
+  clang libclang-rt-dev valgrind
   # capture to video, and the live show under a virtual display
   ffmpeg xvfb xauth xdotool
   # checking what an install puts in place: the desktop entry and the manual pages

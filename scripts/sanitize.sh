@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything with the address and undefined-behaviour sanitizers into build-sanitize/,
-# runs every test there, then plays the whole show once offline, every frame up to its end,
-# with the leak check on.
+# Builds everything with the address, undefined-behaviour and float-division sanitizers into
+# build-sanitize/, runs every test there (the fuzz targets' replays and the show over spoilt
+# packs among them), then plays the whole show once offline, every frame up to its end, with
+# the leak check on.
 # Any sanitizer report stops the run with a non-zero exit.
 #
 #   scripts/sanitize.sh            # BUILD_DIR and JOBS may be set in the environment
@@ -19,7 +20,8 @@ echo "== configure $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
 
 echo "== build"
-cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests
+cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests \
+  replay_pcx replay_tds replay_bmp replay_texture replay_module
 
 echo "== tests (built in ${SECONDS}s)"
 status=0

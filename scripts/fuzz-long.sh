@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Long fuzzing: every target in turn, under the address and undefined-behaviour sanitizers,
-# until it has run at least 10 million inputs or its share of HOURS is spent, then a summary
-# per target: inputs run, time, coverage, corpus, crashes.
+# until it has run at least 10 million inputs or its share of HOURS (the time left, shared among
+# the targets still to run) is spent, then a summary per target: inputs run, time, coverage,
+# corpus, crashes.
 #
 #   scripts/fuzz-long.sh HOURS [TARGET...]      # e.g. scripts/fuzz-long.sh 6
 #
@@ -24,7 +25,9 @@ if ! awk -v h="$hours" 'BEGIN { exit !(h ~ /^[0-9]+(\.[0-9]+)?$/ && h > 0) }'; t
   exit 2
 fi
 command -v clang++ >/dev/null || { echo "clang++ is needed (scripts/setup.sh test installs it)" >&2; exit 2; }
-share=$(awk -v h="$hours" -v n="${#targets[@]}" 'BEGIN { printf "%d", h * 3600 / n }')
+# The whole run, build included, ends within HOURS; a target that reaches the goal early leaves
+# its time to those after it.
+deadline=$(awk -v h="$hours" 'BEGIN { printf "%d", h * 3600 }')
 
 max_len() {
   case "$1" in
@@ -49,7 +52,11 @@ summary="$long/summary-$(date +%Y%m%d-%H%M%S).txt"
 printf '%-8s %12s %8s %8s %7s %7s %8s %10s %7s %s\n' target inputs seconds "inputs/s" cov features corpus "corpus_kb" crashes goal \
   | tee "$summary"
 
+left=${#targets[@]}
 for target in "${targets[@]}"; do
+  share=$(( (deadline - SECONDS) / left ))
+  left=$((left - 1))
+  [ "$share" -gt 0 ] || share=1
   binary="$build/fuzz/fuzz_$target"
   corpus="$long/$target"
   mkdir -p "$corpus"

@@ -3,22 +3,6 @@
 #include <cmath>
 #include <limits>
 
-Vector3 SetVector(float x, float y, float z) { return Vector3{x, y, z}; }
-
-Vector3 DivideVector(Vector3 v, float s) { return Vector3{v.x / s, v.y / s, v.z / s}; }
-
-float LengthSquared(Vector3 v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
-
-float VectorLength(Vector3 v) { return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v)))); }
-
-Vector3 SubtractVectors(Vector3 a, Vector3 b) { return Vector3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-float DotProduct(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-Vector3 CrossProduct(Vector3 a, Vector3 b) {
-  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 Matrix4x4 MakeZero() { return Matrix4x4{}; }
 
 Matrix4x4 MakeIdentity() {

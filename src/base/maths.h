@@ -11,6 +11,8 @@
 // results, never a fault.
 #pragma once
 
+#include <cmath>
+
 struct Vector3 {
   float x, y, z;
 };
@@ -19,18 +21,21 @@ struct Matrix4x4 {
   float m[16];
 };
 
-Vector3 SetVector(float x, float y, float z);
+// The vector helpers are inline: the lighting calls them for every vertex of every frame.
+inline Vector3 SetVector(float x, float y, float z) { return Vector3{x, y, z}; }
 // Each component divided by s (a true division, not a multiply by 1/s).
-Vector3 DivideVector(Vector3 v, float s);
-float LengthSquared(Vector3 v);
+inline Vector3 DivideVector(Vector3 v, float s) { return Vector3{v.x / s, v.y / s, v.z / s}; }
+inline float LengthSquared(Vector3 v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 // sqrt(LengthSquared(v)), rounded once to single precision.
-float VectorLength(Vector3 v);
+inline float VectorLength(Vector3 v) { return static_cast<float>(std::sqrt(static_cast<double>(LengthSquared(v)))); }
 // a - b.
-Vector3 SubtractVectors(Vector3 a, Vector3 b);
+inline Vector3 SubtractVectors(Vector3 a, Vector3 b) { return Vector3{a.x - b.x, a.y - b.y, a.z - b.z}; }
 // a.x * b.x + a.y * b.y + a.z * b.z, summed in that order.
-float DotProduct(Vector3 a, Vector3 b);
+inline float DotProduct(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 // a x b.
-Vector3 CrossProduct(Vector3 a, Vector3 b);
+inline Vector3 CrossProduct(Vector3 a, Vector3 b) {
+  return Vector3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 Matrix4x4 MakeZero();
 Matrix4x4 MakeIdentity();

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/scratch.h"
+
 namespace {
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
@@ -82,7 +84,7 @@ TEST(BmpWriter, RejectsBadInputAndReportsIt) {
   EXPECT_TRUE(EncodeBmp8(Image(2, 2), {}).empty());
   EXPECT_TRUE(EncodeBmp8(Image(2, 2), std::vector<uint32_t>(257)).empty());
 
-  const auto dir = std::filesystem::temp_directory_path() / "bmp_writer_test";
+  const auto dir = std::filesystem::path(ScratchDir()) / "bmp_writer_test";
   std::filesystem::create_directories(dir);
   std::string error;
   EXPECT_FALSE(WriteBmp24((dir / "none" / "x.bmp").string(), Image(2, 2), &error));

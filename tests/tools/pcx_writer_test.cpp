@@ -8,6 +8,7 @@
 #include <string>
 
 #include "content/picture_readers.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ TEST(PcxWriter, PillowReadsEveryPixel) {
     GTEST_SKIP() << "Pillow not available";
   }
   const Image img = RandomImage(64, 20, 7);
-  const std::string path = (std::filesystem::temp_directory_path() / "pcx_writer_test_pillow.pcx").string();
+  const std::string path = ScratchDir() + "pcx_writer_test_pillow.pcx";
   std::string error;
   ASSERT_TRUE(WritePcx(path, img, &error)) << error;
   const std::string cmd = "/usr/bin/python3 -c \"from PIL import Image; im = Image.open('" + path +

@@ -12,6 +12,7 @@
 #include "content/content.h"
 #include "content/scene_geometry.h"
 #include "content/scene_set.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +24,7 @@ std::vector<uint8_t> ReadAll(const fs::path& p) {
 }
 
 fs::path WritePack(const std::string& name) {
-  const fs::path dir = fs::temp_directory_path() / name;
+  const fs::path dir = fs::path(ScratchDir()) / name;
   fs::remove_all(dir);
   fs::create_directories(dir / "Scenes");
   fs::create_directories(dir / "Textures");

@@ -7,24 +7,26 @@ OfflineSystem::~OfflineSystem() {
   for (PlatformWindow* window : windows) delete window;
 }
 
-static uint32_t FrameTicks(long frame, double fps) {
+uint32_t StepClockTicks(long frame, double fps) {
   return static_cast<uint32_t>(std::floor(static_cast<double>(frame) * 1000.0 / fps));
 }
 
-uint32_t OfflineSystem::Ticks() { return FrameTicks(presentedFrames + clockShift, fps); }
-
-void OfflineSystem::SetTicks(uint32_t ms, ClockStep step) {
+long StepClockFrame(uint32_t ms, double fps, ClockStep step) {
   // The estimate is within a frame; the exact frame is found with the clock's own formula.
   long frame = static_cast<long>(std::floor(static_cast<double>(ms) * fps / 1000.0));
   if (step == ClockStep::AtOrAfter) {
-    while (frame > 0 && FrameTicks(frame - 1, fps) >= ms) --frame;
-    while (FrameTicks(frame, fps) < ms) ++frame;
+    while (frame > 0 && StepClockTicks(frame - 1, fps) >= ms) --frame;
+    while (StepClockTicks(frame, fps) < ms) ++frame;
   } else {
-    while (FrameTicks(frame + 1, fps) <= ms) ++frame;
-    while (frame > 0 && FrameTicks(frame, fps) > ms) --frame;
+    while (StepClockTicks(frame + 1, fps) <= ms) ++frame;
+    while (frame > 0 && StepClockTicks(frame, fps) > ms) --frame;
   }
-  clockShift = frame - presentedFrames;
+  return frame;
 }
+
+uint32_t OfflineSystem::Ticks() { return StepClockTicks(presentedFrames + clockShift, fps); }
+
+void OfflineSystem::SetTicks(uint32_t ms, ClockStep step) { clockShift = StepClockFrame(ms, fps, step) - presentedFrames; }
 
 PlatformWindow* OfflineSystem::CreateMainWindow(Platform* platform, const char*) {
   auto* window = new PlatformWindow;

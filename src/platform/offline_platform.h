@@ -16,6 +16,12 @@
 #include "platform/sound.h"
 #include "platform/system.h"
 
+// The clock that moves one step of 1000/fps ms per presented frame: what it reads at `frame`,
+// and the frame at which it first reads `ms` or more (AtOrAfter) or last reads `ms` or less
+// (AtOrBefore). The web page's fixed-step clock is the same clock.
+uint32_t StepClockTicks(long frame, double fps);
+long StepClockFrame(uint32_t ms, double fps, ClockStep step);
+
 class OfflineSystem : public SystemServices {
  public:
   double fps = 60.0;

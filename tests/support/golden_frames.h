@@ -1,6 +1,7 @@
 // golden_frames.h - the show's golden frames: the positions kept in tests/golden/frames.txt,
-// their fingerprints, and the one offline run that renders them
-// (tests/demo/golden_frames_test.cpp checks them).
+// their fingerprints, and the one offline run that renders them. The native test
+// (tests/demo/golden_frames_test.cpp) and the web build's check under Node
+// (tests/web/golden_frames_node.cpp) both use it, so both look at the same frames.
 //
 //   std::map<double, std::vector<uint32_t>> frames;
 //   int code = RenderGoldenFrames(contentDir, frames);

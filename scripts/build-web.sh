@@ -47,7 +47,7 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 # ---- 2. libopenmpt for WebAssembly ------------------------------------------------------
 openmpt_version=$(dpkg-query -W -f='${source:Version}' libopenmpt-dev)
 emscripten_version=$(emcc --version | sed -n '1s/.* \([0-9][0-9.]*\).*/\1/p')
-recipe=$(sha256sum web/libopenmpt/CMakeLists.txt | cut -c1-12)
+recipe=$(cat web/libopenmpt/* | sha256sum | cut -c1-12)
 cache="${TAVRINE_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrine-web}"
 openmpt="$cache/libopenmpt-$openmpt_version-emscripten-$emscripten_version-$recipe"
 if [ ! -f "$openmpt/lib/libopenmpt.a" ]; then

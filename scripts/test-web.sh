@@ -42,6 +42,17 @@ echo "== The golden frames, drawn by the web build's code under Node"
 node --no-experimental-fetch build-web/cmake/golden_frames_node.js build/content tests/golden/frames.txt \
   build/glyphs.atlas "$results"
 
+echo "== The song, rendered by the web build's library and by the native one"
+cmake --build build --target song_fingerprint >/dev/null
+native_song=$(build/song_fingerprint build/content/Music/DISCO.XM)
+web_song=$(node --no-experimental-fetch build-web/cmake/song_fingerprint_node.js build/content/Music/DISCO.XM)
+echo "native: $native_song"
+echo "web:    $web_song"
+if [ "$native_song" != "$web_song" ]; then
+  echo "The web build's library renders the song differently from the native one." >&2
+  exit 1
+fi
+
 echo "== The page in headless Chromium"
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server --bind 127.0.0.1 --directory build-web "$port" >"$results/server.log" 2>&1 &

@@ -7,7 +7,8 @@
 #
 # and out come, in TAVRINE_PAGE_DIR (the build folder unless given): index.html, page.js,
 # audio-worklet.js, tavrine.js, tavrine.wasm and tavrine.data (the content and the atlas);
-# and in the build folder golden_frames_node.js (the golden frames checked under Node).
+# and in the build folder golden_frames_node.js (the golden frames checked under Node) and
+# song_fingerprint_node.js (the song's samples, held against the native library's).
 foreach(input TAVRINE_OPENMPT_DIR TAVRINE_WEB_CONTENT TAVRINE_GLYPH_ATLAS)
   if(NOT ${input} OR NOT EXISTS ${${input}})
     message(FATAL_ERROR "${input} must name what the native build made (see scripts/build-web.sh)")
@@ -57,4 +58,10 @@ function(web_page)
   target_link_options(golden_frames_node PRIVATE
     -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1)
   set_target_properties(golden_frames_node PROPERTIES SUFFIX ".js")
+
+  add_executable(song_fingerprint_node tests/web/song_fingerprint.cpp)
+  target_link_libraries(song_fingerprint_node PRIVATE tavrine_openmpt_web)
+  target_link_options(song_fingerprint_node PRIVATE
+    -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sINITIAL_MEMORY=67108864 -sALLOW_MEMORY_GROWTH=1)
+  set_target_properties(song_fingerprint_node PROPERTIES SUFFIX ".js")
 endfunction()

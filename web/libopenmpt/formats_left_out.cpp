@@ -1,0 +1,48 @@
+// The page plays one XM, so the library is built with the readers of XM and of what XM
+// reading shares (MOD commands, IT extensions and instruments, S3M conversions, the AMS and
+// DMF sample packers); every other format is reported as not this format, which is what the
+// library says of a file it does not recognise. Leaving them out roughly halves its build.
+#include "stdafx.h"
+#include "Loaders.h"
+
+OPENMPT_NAMESPACE_BEGIN
+
+#define TAVRINE_FORMAT_LEFT_OUT(format)                                                                 \
+  CSoundFile::ProbeResult CSoundFile::ProbeFileHeader##format(MemoryFileReader, const uint64*) { return ProbeFailure; } \
+  bool CSoundFile::Read##format(FileReader&, ModLoadingFlags) { return false; }
+
+TAVRINE_FORMAT_LEFT_OUT(669)
+TAVRINE_FORMAT_LEFT_OUT(AM)
+TAVRINE_FORMAT_LEFT_OUT(AMF_Asylum)
+TAVRINE_FORMAT_LEFT_OUT(AMF_DSMI)
+TAVRINE_FORMAT_LEFT_OUT(C67)
+TAVRINE_FORMAT_LEFT_OUT(DBM)
+TAVRINE_FORMAT_LEFT_OUT(DIGI)
+TAVRINE_FORMAT_LEFT_OUT(DSM)
+TAVRINE_FORMAT_LEFT_OUT(DSym)
+TAVRINE_FORMAT_LEFT_OUT(DTM)
+TAVRINE_FORMAT_LEFT_OUT(FAR)
+TAVRINE_FORMAT_LEFT_OUT(FMT)
+TAVRINE_FORMAT_LEFT_OUT(GDM)
+TAVRINE_FORMAT_LEFT_OUT(IMF)
+TAVRINE_FORMAT_LEFT_OUT(ITP)
+TAVRINE_FORMAT_LEFT_OUT(J2B)
+TAVRINE_FORMAT_LEFT_OUT(MDL)
+TAVRINE_FORMAT_LEFT_OUT(MED)
+TAVRINE_FORMAT_LEFT_OUT(MO3)
+TAVRINE_FORMAT_LEFT_OUT(MT2)
+TAVRINE_FORMAT_LEFT_OUT(MTM)
+TAVRINE_FORMAT_LEFT_OUT(MUS_KM)
+TAVRINE_FORMAT_LEFT_OUT(OKT)
+TAVRINE_FORMAT_LEFT_OUT(PLM)
+TAVRINE_FORMAT_LEFT_OUT(PSM)
+TAVRINE_FORMAT_LEFT_OUT(PSM16)
+TAVRINE_FORMAT_LEFT_OUT(PTM)
+TAVRINE_FORMAT_LEFT_OUT(SFX)
+TAVRINE_FORMAT_LEFT_OUT(STM)
+TAVRINE_FORMAT_LEFT_OUT(STP)
+TAVRINE_FORMAT_LEFT_OUT(STX)
+TAVRINE_FORMAT_LEFT_OUT(SymMOD)
+TAVRINE_FORMAT_LEFT_OUT(ULT)
+
+OPENMPT_NAMESPACE_END

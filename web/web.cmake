@@ -19,6 +19,7 @@ endforeach()
 # inside itself: both need exceptions that can be caught.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
+add_compile_options("SHELL:-include ${CMAKE_SOURCE_DIR}/web/compat/bit_cast.h")
 
 add_library(tavrine_openmpt_web STATIC IMPORTED)
 set_target_properties(tavrine_openmpt_web PROPERTIES

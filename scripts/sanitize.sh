@@ -20,12 +20,19 @@ echo "== configure $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRINE_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
 
 echo "== build"
-cmake --build "$build" -j"$jobs" --target tavrine-tool content tavrine_tests \
+# The show and the icons too: the install tests put them in place.
+cmake --build "$build" -j"$jobs" --target tavrine3d tavrine-tool content icons tavrine_tests \
   replay_pcx replay_tds replay_bmp replay_texture replay_module
 
 echo "== tests (built in ${SECONDS}s)"
 status=0
-ctest --test-dir "$build" -j"$jobs" --output-on-failure || status=1
+# The box tests open the system's display and font libraries, which keep allocations past exit
+# from code already unloaded (no frames to tell them apart from ours): those tests run without
+# the leak check, every other test and the whole show with it.
+system_box_tests='^OffscreenVideo\.'
+ctest --test-dir "$build" -j"$jobs" --output-on-failure -E "$system_box_tests" || status=1
+ASAN_OPTIONS="${ASAN_OPTIONS/detect_leaks=1/detect_leaks=0}" \
+  ctest --test-dir "$build" -j"$jobs" --output-on-failure -R "$system_box_tests" || status=1
 
 echo "== whole show offline (tests done at ${SECONDS}s)"
 out="$(mktemp -d)"

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -315,7 +316,7 @@ TEST(SceneInfoJson, NamesStayValidJson) {
   Scene scene{};
   Read3dsScene(nullptr, 0, &scene, nullptr);
   std::snprintf(scene.materials[0].name, SCENE_NAME_SIZE, "quote\" back\\ tab\t \xE9");
-  scene.cameraFov = 1.0f / 0.0f;  // what a lens of 0 gives
+  scene.cameraFov = std::numeric_limits<float>::infinity();  // what a lens of 0 gives
   const std::string text = SceneInfoJson(scene);
   Json j;
   ASSERT_TRUE(JsonParser(text).Parse(&j)) << text;

@@ -11,6 +11,8 @@
 # after one. The summary is printed and written to build-fuzz/long/summary-DATE.txt.
 # RUNS sets the goal per target (default 10000000); BUILD_DIR and JOBS as for scripts/fuzz.sh.
 set -euo pipefail
+# shellcheck source=fuzz-build.sh
+source "$(dirname "$0")/fuzz-build.sh"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-fuzz}"
 jobs="${JOBS:-2}"
@@ -24,27 +26,15 @@ if ! awk -v h="$hours" 'BEGIN { exit !(h ~ /^[0-9]+(\.[0-9]+)?$/ && h > 0) }'; t
   echo "usage: scripts/fuzz-long.sh HOURS [TARGET...]" >&2
   exit 2
 fi
-command -v clang++ >/dev/null || { echo "clang++ is needed (scripts/setup.sh test installs it)" >&2; exit 2; }
 # The whole run, build included, ends within HOURS; a target that reaches the goal early leaves
 # its time to those after it.
 deadline=$(awk -v h="$hours" 'BEGIN { printf "%d", h * 3600 }')
 
-max_len() {
-  case "$1" in
-    module) echo 16384 ;;
-    tds) echo 8192 ;;
-    *) echo 4096 ;;
-  esac
-}
-
-export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 export ASAN_OPTIONS="detect_leaks=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 echo "== configure and build $build"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTAVRINE_FUZZ=ON -DTAVRINE_SANITIZE=ON >/dev/null
-cmake --build "$build" -j"$jobs" --target "${targets[@]/#/fuzz_}" >/dev/null
+build_fuzz_targets >/dev/null
 
 long="$build/long"
 mkdir -p "$long" "$root/fuzz/crashes"

@@ -13,6 +13,8 @@
 # and reproducers instead (ctest's FuzzReplay.* tests, in the normal and sanitizer builds).
 # Long runs: scripts/fuzz-long.sh. BUILD_DIR and JOBS may be set; ASAN_EXTRA adds options.
 set -euo pipefail
+# shellcheck source=fuzz-build.sh
+source "$(dirname "$0")/fuzz-build.sh"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-fuzz}"
 jobs="${JOBS:-2}"
@@ -27,26 +29,11 @@ crashes="$root/fuzz/crashes"
 case "$seconds" in
   ''|*[!0-9]*) echo "usage: scripts/fuzz.sh [--report] [SECONDS_PER_TARGET] [TARGET...]" >&2; exit 2 ;;
 esac
-command -v clang++ >/dev/null || { echo "clang++ is needed (scripts/setup.sh test installs it)" >&2; exit 2; }
-
-# The longest input each target is given: well above its seeds, small enough to stay fast.
-max_len() {
-  case "$1" in
-    module) echo 16384 ;;
-    tds) echo 8192 ;;
-    *) echo 4096 ;;
-  esac
-}
-
-export CCACHE_NOHASHDIR=1 CCACHE_BASEDIR="$root"
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1${ASAN_EXTRA:+:$ASAN_EXTRA}"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
-echo "== configure $build"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTAVRINE_FUZZ=ON -DTAVRINE_SANITIZE=ON >/dev/null
-echo "== build"
-cmake --build "$build" -j"$jobs" --target "${targets[@]/#/fuzz_}"
+echo "== configure and build $build"
+build_fuzz_targets
 
 # Prints what a crash was and how to reproduce it.
 show_crash() {  # TARGET BINARY LOG

@@ -234,10 +234,15 @@ int CapturePictures(const CaptureOptions& options, PartialOutput& out, CapturePr
   progress.Phase(schedule.FromStart() ? "loading the show" : phase);
 
   long frames = 0;
+  const bool planes = SendsPlanes(options);
+  std::vector<uint8_t> planar;
   const ShowCapture run = RunShowCapture(options, video ? &audio : nullptr, [&](const std::vector<uint32_t>& frame,
                                                                                  double position) {
     if (InterruptGuard::Signal() != 0 || audio.Failed()) return false;
-    if (!encoder.Write(0, frame.data(), frame.size() * sizeof(uint32_t))) return false;
+    if (planes) SplitIntoPlanes(frame.data(), &planar);
+    const bool sent = planes ? encoder.Write(0, planar.data(), planar.size())
+                             : encoder.Write(0, frame.data(), frame.size() * sizeof(uint32_t));
+    if (!sent) return false;
     progress.Update(position, ++frames);
     return true;
   });

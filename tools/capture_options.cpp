@@ -1,5 +1,6 @@
 #include "capture_options.h"
 
+#include "base/screen.h"
 #include "command_line.h"
 
 #include <algorithm>
@@ -229,6 +230,31 @@ ParseResult ParseCaptureOptions(int argc, char** argv, const std::string& defaul
   return ParseResult::Ok;
 }
 
+bool SendsPlanes(const CaptureOptions& o) {
+  // H.264 keeps RGB as three planes, green first where luma goes, and the encoder takes them
+  // as they are when they come labelled 4:4:4 YUV: the planes are enlarged as planes, which
+  // costs ffmpeg's scaler a fraction of enlarging packed pixels, and the file is the same as
+  // from packed RGB. Black bars cannot be padded in that disguise (they would be video black,
+  // 16 and 128), so a picture with bars goes the packed way.
+  const PictureLayout& l = o.layout;
+  return o.kind == CaptureKind::Video && o.quality == CaptureQuality::Lossless && l.pictureWidth == l.width &&
+         l.pictureHeight == l.height;
+}
+
+void SplitIntoPlanes(const uint32_t* frame, std::vector<uint8_t>* planes) {
+  constexpr auto kPixels = static_cast<size_t>(SCREEN_PIXELS);
+  planes->resize(3 * kPixels);
+  uint8_t* g = planes->data();
+  uint8_t* b = g + kPixels;
+  uint8_t* r = b + kPixels;
+  for (size_t i = 0; i < kPixels; ++i) {
+    const uint32_t p = frame[i];
+    g[i] = static_cast<uint8_t>(p >> 8);
+    b[i] = static_cast<uint8_t>(p);
+    r[i] = static_cast<uint8_t>(p >> 16);
+  }
+}
+
 std::vector<std::string> EncoderCommand(const CaptureOptions& o, const std::string& partialPath, int sampleRate) {
   std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
   const std::string rate = std::to_string(sampleRate);
@@ -239,7 +265,8 @@ std::vector<std::string> EncoderCommand(const CaptureOptions& o, const std::stri
 
   // Raw input needs no probing; without these options ffmpeg reads 1.5 s of sound before
   // it looks at the pictures.
-  a.insert(a.end(), {"-f", "rawvideo", "-pixel_format", "bgr0", "-video_size", "320x240", "-framerate",
+  const bool planes = SendsPlanes(o);
+  a.insert(a.end(), {"-f", "rawvideo", "-pixel_format", planes ? "yuv444p" : "bgr0", "-video_size", "320x240", "-framerate",
                      std::to_string(o.fps), "-probesize", "32", "-analyzeduration", "0", "-thread_queue_size", "64",
                      "-i", "pipe:0"});
   if (o.kind == CaptureKind::Video)
@@ -285,7 +312,7 @@ std::vector<std::string> EncoderCommand(const CaptureOptions& o, const std::stri
       a.insert(a.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-x264-params", "cabac=1", "-crf", "12"});
       break;
     case CaptureQuality::Lossless:
-      a.insert(a.end(), {"-c:v", "libx264rgb", "-preset", "ultrafast", "-qp", "0"});
+      a.insert(a.end(), {"-c:v", planes ? "libx264" : "libx264rgb", "-preset", "ultrafast", "-qp", "0"});
       break;
   }
   // Tags that say how the numbers in the file were made, so players undo exactly that.
@@ -316,7 +343,7 @@ std::vector<std::string> NeededEncoders(const CaptureOptions& o) {
     case CaptureKind::Video: break;
   }
   const bool flac = UsesFlac(o);
-  return {o.quality == CaptureQuality::Lossless ? "libx264rgb" : "libx264", flac ? "flac" : "aac"};
+  return {o.quality == CaptureQuality::Lossless && !SendsPlanes(o) ? "libx264rgb" : "libx264", flac ? "flac" : "aac"};
 }
 
 std::vector<std::string> NeededMuxers(const CaptureOptions& o) {

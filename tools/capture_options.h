@@ -7,6 +7,7 @@
 //   switch (ParseCaptureOptions(argc, argv, DefaultContentDir(), &options, &message)) { ... }
 //   std::vector<std::string> ffmpeg = EncoderCommand(options, partialPath);
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,16 @@ bool LayoutPicture(int width, int height, bool evenPlacement, PictureLayout* lay
 // BT.709 from 720 lines up, as players assume for HD; BT.601 below.
 bool IsHdSize(int width, int height);
 
+// Whether the frames go to the encoder as three planes (green, blue, red: 320 x 240 bytes
+// each) rather than as bgr0 pixels. See SplitIntoPlanes.
+bool SendsPlanes(const CaptureOptions& options);
+// One 320 x 240 frame (0x00RRGGBB pixels) as the planes SendsPlanes speaks of.
+void SplitIntoPlanes(const uint32_t* frame, std::vector<uint8_t>* planes);
+
 // The ffmpeg command line (program name first) that turns our raw input into the output at
-// `partialPath`: video frames (320 x 240 bgr0) on stdin and, for a video, the music (s16le
-// stereo at `sampleRate`) on descriptor 3; for an audio file the music on stdin.
+// `partialPath`: video frames (320 x 240, bgr0 or planes as SendsPlanes says) on stdin and,
+// for a video, the music (s16le stereo at `sampleRate`) on descriptor 3; for an audio file
+// the music on stdin.
 std::vector<std::string> EncoderCommand(const CaptureOptions& options, const std::string& partialPath,
                                         int sampleRate);
 // The ffmpeg encoders and muxers that command needs, for checking before the first frame.

@@ -382,6 +382,16 @@ TEST(CaptureCommand, LosslessVideoAndFramesHoldTheShowsPixelsExactly) {
     ExpectSamePicture(rgb, i, 700, 500, layout, shown[i], "lossless frame " + std::to_string(i));
   EXPECT_EQ(Probe(video, "-select_streams v", "stream=pix_fmt,color_space,color_range"), "gbrp\npc\ngbr");
 
+  // Without bars the frames travel as planes: the same pixels and the same tags.
+  run = Capture({video.string(), "--force", "--quality", "lossless", "--size", "640x480", "--from", "8", "--to", "8.1"});
+  ASSERT_EQ(run.code, 0) << run.err;
+  ASSERT_TRUE(LayoutPicture(640, 480, false, &layout, nullptr));
+  rgb = DecodeRgb(video.string());
+  ASSERT_EQ(rgb.size(), 5u * 640 * 480 * 3);
+  for (size_t i = 0; i < shown.size(); ++i)
+    ExpectSamePicture(rgb, i, 640, 480, layout, shown[i], "lossless frame from planes " + std::to_string(i));
+  EXPECT_EQ(Probe(video, "-select_streams v", "stream=pix_fmt,color_space,color_range"), "gbrp\npc\ngbr");
+
   // The numbered pictures, at a half-step enlargement with bars.
   const fs::path frames = dir / "frames";
   run = Capture({"--frames", frames.string(), "--size", "1500x1080", "--from", "8", "--to", "8.1"});

@@ -195,15 +195,26 @@ TEST(CaptureOptions, EncoderCommandsTagTheColoursTheyConvertWith) {
   a = EncoderCommand(Parse({"a.mp4", "--quality", "high"}).options, "x", 44100);
   EXPECT_TRUE(Has(a, {"-c:a", "aac", "-b:a", "320k"}));
 
-  // Lossless stays in RGB from end to end.
+  // Lossless stays in RGB from end to end: as planes where the picture fills the frame,
+  // as packed pixels where black bars are padded around it.
   p = Parse({"a.mkv", "--quality", "lossless"});
+  EXPECT_TRUE(SendsPlanes(p.options));
   a = EncoderCommand(p.options, "x", 44100);
+  EXPECT_TRUE(Has(a, {"-pixel_format", "yuv444p", "-video_size", "320x240"}));
   EXPECT_TRUE(Has(a, {"-vf", "scale=1280:960:flags=neighbor"}));
-  EXPECT_TRUE(Has(a, {"-c:v", "libx264rgb"}));
-  EXPECT_TRUE(Has(a, {"-qp", "0"}));
+  EXPECT_TRUE(Has(a, {"-c:v", "libx264", "-preset", "ultrafast", "-qp", "0"}));
   EXPECT_TRUE(Has(a, {"-colorspace", "rgb", "-color_primaries", "bt709", "-color_trc", "iec61966-2-1", "-color_range", "pc"}));
-  EXPECT_EQ(NeededEncoders(p.options), (std::vector<std::string>{"libx264rgb", "flac"}));
+  EXPECT_EQ(NeededEncoders(p.options), (std::vector<std::string>{"libx264", "flac"}));
   EXPECT_EQ(NeededMuxers(p.options), (std::vector<std::string>{"matroska"}));
+  p = Parse({"a.mkv", "--quality", "lossless", "--size", "1920x1080"});
+  EXPECT_FALSE(SendsPlanes(p.options));
+  a = EncoderCommand(p.options, "x", 44100);
+  EXPECT_TRUE(Has(a, {"-pixel_format", "bgr0"}));
+  EXPECT_TRUE(Has(a, {"-vf", "scale=1440:1080:flags=neighbor,pad=1920:1080:240:0:color=black"}));
+  EXPECT_TRUE(Has(a, {"-c:v", "libx264rgb"}));
+  EXPECT_EQ(NeededEncoders(p.options), (std::vector<std::string>{"libx264rgb", "flac"}));
+  EXPECT_FALSE(SendsPlanes(Parse({"a.mp4", "--size", "640x480"}).options));
+  EXPECT_FALSE(SendsPlanes(Parse({"--frames", "d"}).options));
 
   // Frames: a folder's own '%' must not be read as part of the picture number.
   p = Parse({"--frames", "d", "--size", "641x480"});

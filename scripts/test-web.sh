@@ -45,8 +45,9 @@ mkdir -p "$results"
 step() {
   local name=$1 limit=$2
   shift 2
-  local status=0
+  local status=0 began=$SECONDS
   timeout --kill-after=30 "$limit" "$@" || status=$?
+  echo "($name: $((SECONDS - began)) s)" >&2
   if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
     echo "FAILED: $name did not finish within $limit" >&2
   elif [ "$status" -ne 0 ]; then
@@ -93,8 +94,8 @@ stop() {
   [ -n "$server" ] && kill "$server" 2>/dev/null || true
 }
 trap stop EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'echo "test-web.sh: interrupted" >&2; exit 130' INT
+trap 'echo "test-web.sh: stopped" >&2; exit 143' TERM
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 python3 -m http.server --bind 127.0.0.1 --directory build-web "$port" >"$results/server.log" 2>&1 &
@@ -115,11 +116,13 @@ if [ "$up" != 1 ]; then
 fi
 
 status=0
+began=$SECONDS
 node web/test/browser_test.mjs "http://127.0.0.1:$port/" "$root/build/tavrine-tool" "$root/build/content" "$results" \
   "${quick[@]}" &
 browser_test=$!
 wait "$browser_test" || status=$?
 browser_test=""
+echo "(the page in headless Chromium: $((SECONDS - began)) s)"
 if [ "$status" -ne 0 ]; then
   echo "FAILED: the page in headless Chromium (exit status $status; screenshots, console and server log in $results)" >&2
   exit "$status"

@@ -50,6 +50,14 @@ setTimeout(() => {
   process.exit(1);
 }, limitMinutes * 60000).unref();
 
+// A page that will not load, a browser that goes away: one line that says so, not a trace.
+for (const event of ['uncaughtException', 'unhandledRejection'])
+  process.on(event, (error) => {
+    console.log(`not ok - the browser test stopped: ${String(error?.message ?? error).split('\n')[0]} ` +
+      `(${passed} passed, ${failures.length} failed before it; see ${outDir})`);
+    process.exit(1);
+  });
+
 const consoleLog = fs.createWriteStream(path.join(outDir, 'console.log'));
 
 const browser = await chromium.launch({

@@ -11,6 +11,7 @@
 // Device3D is an interface so that tests can record the calls a renderer makes;
 // SoftwareDevice (software_device.h) is the rasterizer that draws into the back buffer.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/display_object.h"
@@ -36,6 +37,19 @@ class Device3D : public DisplayObject {
   virtual void Begin(PrimitiveType type) = 0;
   virtual void Vertex(const LitVertex& vertex) = 0;
   virtual void End() = 0;
+  // A triangle list given once per shared vertex: triangle i has the corners
+  // vertices[corners[3i]], vertices[corners[3i + 1]] and vertices[corners[3i + 2]]; one naming
+  // a vertex at or past vertexCount is skipped. Between Begin and End it draws exactly what
+  // passing the corners one by one to Vertex draws (which is all this default does); a device
+  // may do the per-vertex work once for every triangle sharing the vertex.
+  virtual void Triangles(const LitVertex* vertices, uint32_t vertexCount, const uint32_t* corners,
+                         uint32_t triangleCount) {
+    for (uint32_t t = 0; t < triangleCount; ++t) {
+      const uint32_t* c = corners + 3 * static_cast<size_t>(t);
+      if (c[0] >= vertexCount || c[1] >= vertexCount || c[2] >= vertexCount) continue;
+      for (int i = 0; i < 3; ++i) Vertex(vertices[c[i]]);
+    }
+  }
   virtual void BeginScene() {}
   virtual void EndScene() {}
   // Registers a texture of 0x00RRGGBB pixels (copied); returns its handle, 0 on failure.

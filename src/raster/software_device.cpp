@@ -42,6 +42,37 @@ void RebaseCoordinates(float& a, float& b, float& c, float limit) {
   }
 }
 
+// What a triangle needs of a corner before its attributes: the clip-space position and its
+// outcode, and for a corner that needs no clipping its snapped screen position, or that it
+// could not be placed. A pure function of the vertex, so a vertex shared by many triangles
+// is placed once.
+struct PlacedCorner {
+  float x, y, z, w;
+  uint32_t code;
+  bool placed;
+  int32_t sx, sy;
+};
+
+void PlaceCorner(const float viewProjection[16], const RasterViewport& viewport, const LitVertex& vertex,
+                 PlacedCorner& out) {
+  ClipVertex clip;
+  RasterTransformPosition(viewProjection, vertex, clip);
+  out.x = clip.x;
+  out.y = clip.y;
+  out.z = clip.z;
+  out.w = clip.w;
+  out.code = RasterOutcode(clip);
+  out.placed = false;
+  out.sx = out.sy = 0;
+  if (!(out.code & kClipMustClip)) {
+    ScreenVertex screen;
+    screen.x = screen.y = 0;
+    out.placed = RasterProjectPosition(clip, viewport, screen);
+    out.sx = screen.x;
+    out.sy = screen.y;
+  }
+}
+
 }  // namespace
 
 struct SoftwareDevice::State {
@@ -58,6 +89,7 @@ struct SoftwareDevice::State {
   const SpanKernels* kernels = &plainSpanKernels;
   LitVertex pending[3];
   int pendingCount = 0;
+  std::vector<PlacedCorner> placed;  // Triangles' vertices, kept between calls for the room
 
   const RasterTexture* CurrentTexture() const {
     if (textureHandle == 0 || textureHandle > textures.size()) return nullptr;
@@ -114,28 +146,35 @@ static void DrawClippedTriangle(const RasterTarget& target, const SpanKernels& k
 
 // One triangle of a list. Most are unclipped, and half of a closed mesh faces away: the
 // positions alone decide those before any attribute is touched.
-static void DrawListTriangle(const float viewProjection[16], const RasterTarget& target, const SpanKernels& kernels,
-                             const RasterTexture* texture, const LitVertex* in) {
-  ClipVertex clip[3];
-  for (int i = 0; i < 3; ++i) RasterTransformPosition(viewProjection, in[i], clip[i]);
-  const uint32_t a = RasterOutcode(clip[0]), b = RasterOutcode(clip[1]), c = RasterOutcode(clip[2]);
+static void DrawListTriangle(const RasterTarget& target, const SpanKernels& kernels, const RasterTexture* texture,
+                             const LitVertex* const in[3], const PlacedCorner* const corner[3]) {
+  const uint32_t a = corner[0]->code, b = corner[1]->code, c = corner[2]->code;
   if (a & b & c) return;  // wholly outside one plane
   const bool mustClip = (a | b | c) & kClipMustClip;
   ScreenVertex screen[3];
   if (!mustClip) {
-    const RasterViewport viewport{target.width, target.height};
-    for (int i = 0; i < 3; ++i)
-      if (!RasterProjectPosition(clip[i], viewport, screen[i])) return;
+    for (int i = 0; i < 3; ++i) {
+      if (!corner[i]->placed) return;
+      screen[i].x = corner[i]->sx;
+      screen[i].y = corner[i]->sy;
+    }
     if (!RasterFacesViewer(screen[0], screen[1], screen[2])) return;
   }
-  LitVertex v[3] = {in[0], in[1], in[2]};
+  LitVertex v[3] = {*in[0], *in[1], *in[2]};
   if (texture) {
     RasterWrapCoordinates(v[0].tu, v[1].tu, v[2].tu);
     RasterWrapCoordinates(v[0].tv, v[1].tv, v[2].tv);
     RebaseCoordinates(v[0].tu, v[1].tu, v[2].tu, texture->uLimit);
     RebaseCoordinates(v[0].tv, v[1].tv, v[2].tv, texture->vLimit);
   }
-  for (int i = 0; i < 3; ++i) RasterUnpackAttributes(v[i], clip[i]);
+  ClipVertex clip[3];
+  for (int i = 0; i < 3; ++i) {
+    clip[i].x = corner[i]->x;
+    clip[i].y = corner[i]->y;
+    clip[i].z = corner[i]->z;
+    clip[i].w = corner[i]->w;
+    RasterUnpackAttributes(v[i], clip[i]);
+  }
   if (mustClip) {
     DrawClippedTriangle(target, kernels, texture, clip, a, b, c);
     return;
@@ -161,7 +200,36 @@ void SoftwareDevice::Vertex(const LitVertex& vertex) {
   s.pending[s.pendingCount++] = vertex;
   if (s.pendingCount < 3) return;
   s.pendingCount = 0;
-  DrawListTriangle(s.viewProjection, s.target, *s.kernels, texture, s.pending);
+  const RasterViewport viewport{s.target.width, s.target.height};
+  PlacedCorner corners[3];
+  for (int i = 0; i < 3; ++i) PlaceCorner(s.viewProjection, viewport, s.pending[i], corners[i]);
+  const LitVertex* const in[3] = {&s.pending[0], &s.pending[1], &s.pending[2]};
+  const PlacedCorner* const placed[3] = {&corners[0], &corners[1], &corners[2]};
+  DrawListTriangle(s.target, *s.kernels, texture, in, placed);
+}
+
+void SoftwareDevice::Triangles(const LitVertex* vertices, uint32_t vertexCount, const uint32_t* corners,
+                               uint32_t triangleCount) {
+  State& s = *state;
+  if (!s.begun || !s.targetOk) return;
+  // Points, or a triangle left open by Vertex calls, take the corner-by-corner way.
+  if (s.primitive != PrimitiveType::TriangleList || s.pendingCount != 0 || vertices == nullptr ||
+      corners == nullptr) {
+    if (vertices != nullptr && corners != nullptr)
+      Device3D::Triangles(vertices, vertexCount, corners, triangleCount);
+    return;
+  }
+  const RasterTexture* texture = s.CurrentTexture();
+  const RasterViewport viewport{s.target.width, s.target.height};
+  if (s.placed.size() < vertexCount) s.placed.resize(vertexCount);
+  for (uint32_t i = 0; i < vertexCount; ++i) PlaceCorner(s.viewProjection, viewport, vertices[i], s.placed[i]);
+  for (uint32_t t = 0; t < triangleCount; ++t) {
+    const uint32_t* c = corners + 3 * static_cast<size_t>(t);
+    if (c[0] >= vertexCount || c[1] >= vertexCount || c[2] >= vertexCount) continue;
+    const LitVertex* const in[3] = {&vertices[c[0]], &vertices[c[1]], &vertices[c[2]]};
+    const PlacedCorner* const placed[3] = {&s.placed[c[0]], &s.placed[c[1]], &s.placed[c[2]]};
+    DrawListTriangle(s.target, *s.kernels, texture, in, placed);
+  }
 }
 
 void SoftwareDevice::End() {

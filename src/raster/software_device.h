@@ -21,6 +21,8 @@ class SoftwareDevice : public Device3D {
   void SetTextureHandle(uint32_t handle) override;
   void Begin(PrimitiveType type) override;
   void Vertex(const LitVertex& vertex) override;
+  void Triangles(const LitVertex* vertices, uint32_t vertexCount, const uint32_t* corners,
+                 uint32_t triangleCount) override;
   void End() override;
   uint32_t CreateTexture(int width, int height, const uint32_t* pixels) override;
   void ReleaseTexture(uint32_t handle) override;

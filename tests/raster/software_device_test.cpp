@@ -396,3 +396,76 @@ TEST_P(SoftwareDeviceTest, RandomGeometryStaysInsideTheTarget) {
   }
   EXPECT_GT(drawn, 1000);
 }
+
+TEST_P(SoftwareDeviceTest, SharedVerticesDrawWhatTheirCornersDraw) {
+  // Meshes whose vertices are shared by many triangles, some crossing the near plane and the
+  // guard band, some not a number, some faces naming missing vertices: drawn from the shared
+  // vertices they must give the bytes and depths of the same corners passed one by one.
+  const std::vector<float> projection = Perspective(10.0f, 500.0f, 1.2f);
+  std::vector<uint32_t> texels(8 * 8);
+  for (size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<uint32_t>(i * 0x050307u);
+  Rig shared, cornered;
+  for (Rig* rig : {&shared, &cornered}) {
+    rig->device.SetTransform(TransformState::Projection, projection.data());
+    rig->device.SetTextureHandle(rig->device.CreateTexture(8, 8, texels.data()));
+  }
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> jitter(-3.0f, 3.0f), uv(-4.0f, 4.0f);
+  std::uniform_int_distribution<uint32_t> colour;
+  auto mesh = [&](int side, float depth, std::vector<LitVertex>& vertices, std::vector<uint32_t>& corners) {
+    vertices.clear();
+    corners.clear();
+    for (int j = 0; j <= side; ++j)
+      for (int i = 0; i <= side; ++i)
+        vertices.push_back(LitVertex{(i - side / 2) * 90.0f / side + jitter(random),
+                                     (j - side / 2) * 70.0f / side + jitter(random),
+                                     depth + (i + j) * 4.0f + jitter(random), 0, colour(random) | 0x40000000u,
+                                     colour(random) & 0xFF3F3F3Fu, uv(random), uv(random)});
+    vertices[5].x = std::nanf("");
+    for (int j = 0; j < side; ++j)
+      for (int i = 0; i < side; ++i) {
+        const uint32_t a = j * (side + 1) + i, b = a + 1, c = a + side + 1, d = c + 1;
+        for (uint32_t k : {a, c, d, a, d, b, a, d, c}) corners.push_back(k);  // both windings
+      }
+    corners.insert(corners.end(), {0, 1, static_cast<uint32_t>(vertices.size()), 3, 0xFFFFFFFFu, 2});
+  };
+  std::vector<LitVertex> vertices;
+  std::vector<uint32_t> corners;
+  shared.device.Begin(PrimitiveType::TriangleList);
+  cornered.device.Begin(PrimitiveType::TriangleList);
+  // Several lists in one Begin .. End, growing, then smaller with other positions: nothing of
+  // an earlier list's vertices may be used again.
+  for (const auto& [side, depth] : {std::pair{6, -20.0f}, std::pair{14, 5.0f}, std::pair{9, 30.0f}}) {
+    mesh(side, depth, vertices, corners);
+    const uint32_t triangles = static_cast<uint32_t>(corners.size() / 3);
+    shared.device.Triangles(vertices.data(), static_cast<uint32_t>(vertices.size()), corners.data(), triangles);
+    for (uint32_t t = 0; t < triangles; ++t) {
+      const uint32_t* c = &corners[3 * t];
+      if (c[0] < vertices.size() && c[1] < vertices.size() && c[2] < vertices.size())
+        for (int k = 0; k < 3; ++k) cornered.device.Vertex(vertices[c[k]]);
+    }
+  }
+  // A triangle left open by Vertex calls is finished by the list's first corners.
+  for (Rig* rig : {&shared, &cornered}) rig->device.Vertex(vertices[20]);
+  const uint32_t open[6] = {21, 31, 40, 41, 50, 22};
+  shared.device.Triangles(vertices.data(), static_cast<uint32_t>(vertices.size()), open, 2);
+  for (uint32_t k : open) cornered.device.Vertex(vertices[k]);
+  shared.device.End();
+  cornered.device.End();
+  // As points, every listed corner is a point; outside Begin .. End nothing is drawn.
+  for (Rig* rig : {&shared, &cornered}) rig->device.Begin(PrimitiveType::PointList);
+  shared.device.Triangles(vertices.data(), static_cast<uint32_t>(vertices.size()), corners.data(), 12);
+  for (int k = 0; k < 36; ++k) cornered.device.Vertex(vertices[corners[k]]);
+  for (Rig* rig : {&shared, &cornered}) rig->device.End();
+  shared.device.Triangles(vertices.data(), static_cast<uint32_t>(vertices.size()), corners.data(), 12);
+  shared.device.Begin(PrimitiveType::TriangleList);
+  shared.device.Triangles(nullptr, 4, corners.data(), 1);
+  shared.device.Triangles(vertices.data(), 4, nullptr, 1);
+  shared.device.End();
+
+  ASSERT_EQ(shared.surface.pixels, cornered.surface.pixels);
+  ASSERT_EQ(shared.depth.depth, cornered.depth.depth);
+  int drawn = 0;
+  for (float d : shared.depth.depth) drawn += d < 1.0f;
+  EXPECT_GT(drawn, 5000);
+}

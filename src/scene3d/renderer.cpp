@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "base/maths.h"
 #include "raster/device3d.h"
@@ -91,28 +92,26 @@ void DrawObject(const Scene* scene, SceneObject& object, Device3D* device) {
   }
 
   device->Begin(PrimitiveType::TriangleList);
-  if (object.faces != nullptr) {
-    LitVertex vertex{};
-    vertex.specular = packedSpecular;
-    for (uint32_t f = 0; f < object.faceCount; f++) {
-      const SceneFace& face = object.faces[f];
-      // The 3DS reader drops faces naming a missing vertex, but a record made or changed
-      // another way may still hold one: it must not read past the vertices.
-      if (face.index[0] >= vertexCount || face.index[1] >= vertexCount ||
-          face.index[2] >= vertexCount)
-        continue;
-      for (uint32_t corner = 0; corner < 3; corner++) {
-        uint32_t i = face.index[corner];
-        const WorkVertex& work = object.workVertices[i];
-        vertex.x = work.x;
-        vertex.y = work.y;
-        vertex.z = work.z;
-        vertex.color = PackColor(object.alpha, work.r, work.g, work.b);
-        vertex.tu = object.vertices[i].u;
-        vertex.tv = object.vertices[i].v;
-        device->Vertex(vertex);
-      }
+  if (object.faces != nullptr && vertexCount > 0) {
+    // One device vertex per shared vertex; the faces index them.
+    thread_local std::vector<LitVertex> lit;
+    if (lit.size() < vertexCount) lit.resize(vertexCount);
+    for (uint32_t i = 0; i < vertexCount; i++) {
+      const WorkVertex& work = object.workVertices[i];
+      LitVertex& vertex = lit[i];
+      vertex.x = work.x;
+      vertex.y = work.y;
+      vertex.z = work.z;
+      vertex.reserved = 0;
+      vertex.color = PackColor(object.alpha, work.r, work.g, work.b);
+      vertex.specular = packedSpecular;
+      vertex.tu = object.vertices[i].u;
+      vertex.tv = object.vertices[i].v;
     }
+    static_assert(sizeof(SceneFace) == 3 * sizeof(uint32_t), "faces are read as packed index triples");
+    // The device skips a face naming a missing vertex: the 3DS reader drops those, but a
+    // record made or changed another way may still hold one.
+    device->Triangles(lit.data(), vertexCount, object.faces[0].index, object.faceCount);
   }
   device->End();
 }

@@ -178,9 +178,17 @@ void MemoryDisplayDriver::ClearViewport(Viewport* viewport, const PixelRect& rec
   if (target && back_) FillSurface(*back_, &rect, color);
   if (depth && attachedDepth_) {
     DepthBuffer& z = *attachedDepth_;
-    for (int y = std::max(rect.top, 0); y < std::min(rect.bottom, z.height); ++y)
-      for (int x = std::max(rect.left, 0); x < std::min(rect.right, z.width); ++x)
-        z.depth[static_cast<size_t>(y) * z.width + x] = 1.0f;
+    const int left = std::max(rect.left, 0), right = std::min(rect.right, z.width);
+    const int bottom = std::min(rect.bottom, z.height);
+    if (z.depth.size() < static_cast<size_t>(z.width) * static_cast<size_t>(std::max(z.height, 0))) return;
+    for (int y = std::max(rect.top, 0); left < right && y < bottom; ++y) {
+      float* row = z.depth.data() + static_cast<size_t>(y) * static_cast<size_t>(z.width);
+      using Four = float __attribute__((vector_size(16)));
+      const Four far = {1, 1, 1, 1};
+      int x = left;
+      for (; x + 4 <= right; x += 4) std::memcpy(row + x, &far, sizeof far);
+      for (; x < right; ++x) row[x] = 1.0f;
+    }
   }
 }
 
@@ -204,14 +212,16 @@ void OfflinePresenter::Present(const Surface& backBuffer) {
     uint32_t* out = frame.data() + static_cast<size_t>(y) * w;
     const uint8_t* in = backBuffer.Row(y);
     if (backBuffer.bitsPerPixel == 32) {
-      // A straight copy, two pixels a step, with the top bytes cleared as reading pixel by
-      // pixel would.
+      // A straight copy with the top bytes cleared as reading pixel by pixel would, four
+      // pixels a step.
+      using Four = uint32_t __attribute__((vector_size(16)));
+      const Four colour = {0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu};
       int x = 0;
-      for (; x + 2 <= w; x += 2) {
-        uint64_t two;
-        std::memcpy(&two, in + static_cast<size_t>(x) * 4, sizeof(two));
-        two &= 0x00FFFFFF00FFFFFFull;
-        std::memcpy(out + x, &two, sizeof(two));
+      for (; x + 4 <= w; x += 4) {
+        Four four;
+        std::memcpy(&four, in + static_cast<size_t>(x) * 4, sizeof four);
+        four &= colour;
+        std::memcpy(out + x, &four, sizeof four);
       }
       for (; x < w; ++x) out[x] = backBuffer.GetPixel(x, y);
     } else {

@@ -1,11 +1,14 @@
 #include "scene3d/lighting.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
-// Intensity of one light at a vertex; anything not above 0 adds nothing.
-float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
+// Intensity of one light at a vertex; anything not above 0 adds nothing. `cone` is the spot's
+// cosines (for any other light it is not used).
+float LightIntensity(const SceneLight& light, const SpotCosines& cone, Vector3 p, Vector3 n) {
   switch (light.type) {
     case LIGHT_POINT: {
       Vector3 d = SubtractVectors(p, light.position);
@@ -35,6 +38,8 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
       // drop the vertex right on the axis.
       if (cosine > 1.0f) cosine = 1.0f;
       if (cosine < -1.0f) cosine = -1.0f;
+      if (cosine < cone.outside) return 0.0f;
+      if (cosine > cone.inside) return -DotProduct(n, light.direction);
       float angle = static_cast<float>(std::acos(static_cast<double>(cosine)));
       if (angle > light.phi) return 0.0f;
       float e = -DotProduct(n, light.direction);
@@ -65,10 +70,28 @@ float LightIntensity(const SceneLight& light, Vector3 p, Vector3 n) {
 
 }  // namespace
 
-void LightObjectVertices(const Scene* scene, SceneObject* object, SceneColor diffuse) {
+SpotCosines SpotCosinesOf(const SceneLight& light) {
+  SpotCosines cone;
+  constexpr double kPi = 3.141592653589793;
+  // Also false for angles that are not numbers.
+  auto usable = [](double angle) { return angle >= 1000 * kSpotConeMargin && angle <= kPi - 1000 * kSpotConeMargin; };
+  const double phi = light.phi, theta = light.theta;
+  if (!usable(phi)) return cone;
+  cone.outside = std::cos(phi + kSpotConeMargin);
+  if (usable(theta)) cone.inside = std::cos(std::min(phi, theta) - kSpotConeMargin);
+  return cone;
+}
+
+void LightObjectVertices(const Scene* scene, SceneObject* object, SceneColor diffuse,
+                         LightingShortcuts shortcuts) {
   if (object == nullptr || object->workVertices == nullptr) return;
   const SceneLight* lights = scene != nullptr ? scene->lights : nullptr;
   uint32_t lightCount = lights != nullptr ? scene->lightCount : 0;
+  thread_local std::vector<SpotCosines> cones;
+  cones.assign(lightCount, SpotCosines{});
+  if (shortcuts == LightingShortcuts::On)
+    for (uint32_t l = 0; l < lightCount; l++)
+      if (lights[l].type == LIGHT_SPOT) cones[l] = SpotCosinesOf(lights[l]);
 
   for (uint32_t i = 0; i < object->vertexCount; i++) {
     WorkVertex& work = object->workVertices[i];
@@ -83,7 +106,7 @@ void LightObjectVertices(const Scene* scene, SceneObject* object, SceneColor dif
         sb += light.color.b;
         continue;
       }
-      float e = LightIntensity(light, p, n);
+      float e = LightIntensity(light, cones[l], p, n);
       if (e > 0.0f) {
         sr += e * light.color.r;
         sg += e * light.color.g;

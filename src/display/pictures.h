@@ -20,6 +20,13 @@ constexpr uint32_t KEYED_BLIT_COLOR = 0x000000FF;
 // and pitch; nothing when the back buffer is missing or cannot be locked.
 void UploadFrameBuffer(DisplayContext* context, const uint32_t* pixels);
 
+// The same upload for a frame made row by row, so that an effect writes its pixels once, into
+// the back buffer, instead of into a frame that is then copied: makeRow(row, y, user) fills the
+// 320 pixels of row y (0x00RRGGBB), in place in a 32-bit back buffer, through a row of its own
+// for a 24-bit one. Returns false, having made no row, where UploadFrameBuffer copies nothing.
+using FrameRowMaker = void (*)(uint32_t* row, int y, void* user);
+bool UploadFrameRows(DisplayContext* context, FrameRowMaker makeRow, void* user);
+
 ImageSurface LoadImageSurface(const char* path, DisplayContext* context);
 
 // Draws `bitmap` (or its part at x, y of width x height; 0 = the bitmap's own size) over the

@@ -27,6 +27,13 @@ void AddDarkenedPixelsPlain(uint32_t* destination, const uint32_t* source, int c
   for (int i = 0; i < count; ++i) destination[i] += DarkenPixel(source[i], k);
 }
 
+void HandOverRowPlain(uint32_t* destination, uint32_t* frame, const uint32_t* picture, int covered, uint32_t k) {
+  for (int x = 0; x < SCREEN_WIDTH; ++x) {
+    destination[x] = frame[x] + (x < covered ? DarkenPixel(picture[x], k) : 0);
+    frame[x] = 0;
+  }
+}
+
 void DarkenPixels(uint32_t* destination, const uint32_t* source, int count, uint32_t k) {
   UsableEffectKernels().darken(destination, source, count, k);
 }
@@ -41,16 +48,28 @@ uint8_t FadeBildeLevel(float t) {
   return LowByte(std::sin(static_cast<double>(t - 24.0f) * ONE_48TH * PI) * 255.0);
 }
 
+namespace {
+
+struct BildeRows {
+  const EffectKernels* kernels;
+  uint32_t amount;
+};
+
+// The frame (the stars) with Bilde added in its 215 columns goes straight to the screen, and the
+// frame is cleared as it is read: one pass over it instead of three.
+void MakeBildeRow(uint32_t* row, int y, void* user) {
+  const BildeRows& rows = *static_cast<const BildeRows*>(user);
+  rows.kernels->handOverRow(row, FrameBuffer + y * SCREEN_WIDTH, Bilde + y * SCREEN_WIDTH, 215, rows.amount);
+}
+
+}  // namespace
+
 void FadeBildePicture(float t) {
   const uint8_t v = FadeBildeLevel(t);
   if (v == 0) return;
-  const uint32_t amount = 255u - v;
-  const EffectKernels& kernels = UsableEffectKernels();
-  for (int y = 0; y < SCREEN_HEIGHT; ++y)
-    kernels.addDarkened(FrameBuffer + y * SCREEN_WIDTH, Bilde + y * SCREEN_WIDTH, 215, amount);
-  UploadFrameBuffer(&displayContext, FrameBuffer);
-  // The credits that follow rely on a black frame.
-  std::memset(FrameBuffer, 0, sizeof(FrameBuffer));
+  BildeRows rows{&UsableEffectKernels(), 255u - v};
+  // The credits that follow rely on a black frame, also when nothing reached the screen.
+  if (!UploadFrameRows(&displayContext, MakeBildeRow, &rows)) std::memset(FrameBuffer, 0, sizeof(FrameBuffer));
 }
 
 uint8_t CrossFadeLevel(float t) {

@@ -10,6 +10,7 @@ const EffectKernels plainEffectKernels = {
     .plasmaShadeRow = PlasmaShadeRowPlain,
     .darken = DarkenPixelsPlain,
     .addDarkened = AddDarkenedPixelsPlain,
+    .handOverRow = HandOverRowPlain,
     .pairRun = PairRunPlain,
     .glowStamp = GlowStampPlain,
 };

@@ -33,6 +33,10 @@ struct EffectKernels {
   // DarkenPixels and AddDarkenedPixels (effects.h).
   void (*darken)(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
   void (*addDarkened)(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+  // One row handed from the frame to the screen and cleared behind: destination[x] = frame[x] +
+  // DarkenPixel(picture[x], k) (a plain 32-bit addition) for x < covered, frame[x] beyond, up
+  // to SCREEN_WIDTH; then the frame's row is 0.
+  void (*handOverRow)(uint32_t* destination, uint32_t* frame, const uint32_t* picture, int covered, uint32_t k);
   // One run of PairTexels: out[i] = first[i] | second[i] << 32.
   void (*pairRun)(uint64_t* out, const uint32_t* first, const uint32_t* second, int count);
   // One glow stamp wholly inside the frame, its top-left pixel at `topLeft`: channels added with
@@ -58,6 +62,7 @@ void PlasmaBlendPixelsPlain();
 void PlasmaShadeRowPlain(const int32_t* wave, uint32_t rowV, uint32_t b, uint32_t* entries, uint32_t* out);
 void DarkenPixelsPlain(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
 void AddDarkenedPixelsPlain(uint32_t* destination, const uint32_t* source, int count, uint32_t k);
+void HandOverRowPlain(uint32_t* destination, uint32_t* frame, const uint32_t* picture, int covered, uint32_t k);
 void PairRunPlain(uint64_t* out, const uint32_t* first, const uint32_t* second, int count);
 void GlowStampPlain(uint32_t* topLeft, const uint32_t (*add)[16], const uint32_t (*keep)[16]);
 

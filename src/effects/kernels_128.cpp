@@ -165,6 +165,33 @@ void DarkenRun128(uint32_t* destination, const uint32_t* source, int count, uint
   }
 }
 
+void HandOverRow128(uint32_t* destination, uint32_t* frame, const uint32_t* picture, int covered, uint32_t k) {
+  const __m128i amount = _mm_set1_epi32(static_cast<int>(k * 0x010101u));
+  const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i zero = _mm_setzero_si128();
+  int x = 0;
+  for (; x + 4 <= covered; x += 4) {
+    __m128i* under = reinterpret_cast<__m128i*>(frame + x);
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(picture + x));
+    const __m128i d = _mm_and_si128(_mm_subs_epu8(p, amount), colour);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + x), _mm_add_epi32(_mm_loadu_si128(under), d));
+    _mm_storeu_si128(under, zero);
+  }
+  for (; x < covered; ++x) {
+    destination[x] = frame[x] + DarkenPixel(picture[x], k);
+    frame[x] = 0;
+  }
+  for (; x < SCREEN_WIDTH && x % 4 != 0; ++x) {
+    destination[x] = frame[x];
+    frame[x] = 0;
+  }
+  for (; x < SCREEN_WIDTH; x += 4) {
+    __m128i* under = reinterpret_cast<__m128i*>(frame + x);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(destination + x), _mm_loadu_si128(under));
+    _mm_storeu_si128(under, zero);
+  }
+}
+
 void PairRun128(uint64_t* out, const uint32_t* first, const uint32_t* second, int count) {
   int i = 0;
   for (; i + 4 <= count; i += 4) {
@@ -201,6 +228,7 @@ const EffectKernels baselineEffectKernels = {
     .plasmaShadeRow = PlasmaShadeRow128,
     .darken = DarkenRun128<false>,
     .addDarkened = DarkenRun128<true>,
+    .handOverRow = HandOverRow128,
     .pairRun = PairRun128,
     .glowStamp = GlowStamp128,
 };

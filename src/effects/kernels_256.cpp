@@ -241,6 +241,35 @@ WIDE_VECTORS void DarkenRun256(uint32_t* destination, const uint32_t* source, in
   }
 }
 
+// Eight pixels of HandOverRow256 with the picture's eight.
+WIDE_VECTORS inline void HandOverBlock(uint32_t* destination, uint32_t* frame, __m256i picture, __m256i amount) {
+  __m256i* under = reinterpret_cast<__m256i*>(frame);
+  const __m256i darkened = _mm256_and_si256(_mm256_subs_epu8(picture, amount), _mm256_set1_epi32(0x00FFFFFF));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination), _mm256_add_epi32(_mm256_loadu_si256(under), darkened));
+  _mm256_storeu_si256(under, _mm256_setzero_si256());
+}
+
+// The block that straddles `covered` reads the picture through a lane mask (0 beyond, which
+// darkens to 0).
+WIDE_VECTORS void HandOverRow256(uint32_t* destination, uint32_t* frame, const uint32_t* picture, int covered,
+                                 uint32_t k) {
+  const __m256i amount = _mm256_set1_epi32(static_cast<int>(k * 0x010101u));
+  int x = 0;
+  for (; x + 8 <= covered; x += 8)
+    HandOverBlock(destination + x, frame + x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(picture + x)), amount);
+  if (x < covered) {
+    const __m256i inside = _mm256_cmpgt_epi32(_mm256_set1_epi32(covered - x), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    HandOverBlock(destination + x, frame + x, _mm256_maskload_epi32(reinterpret_cast<const int*>(picture + x), inside),
+                  amount);
+    x += 8;
+  }
+  for (; x < SCREEN_WIDTH; x += 8) {
+    __m256i* under = reinterpret_cast<__m256i*>(frame + x);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination + x), _mm256_loadu_si256(under));
+    _mm256_storeu_si256(under, _mm256_setzero_si256());
+  }
+}
+
 WIDE_VECTORS void PairRun256(uint64_t* out, const uint32_t* first, const uint32_t* second, int count) {
   int i = 0;
   for (; i + 8 <= count; i += 8) {
@@ -278,6 +307,7 @@ const EffectKernels wideEffectKernels = {
     .plasmaShadeRow = PlasmaShadeRow256,
     .darken = DarkenRun256<false>,
     .addDarkened = DarkenRun256<true>,
+    .handOverRow = HandOverRow256,
     .pairRun = PairRun256,
     .glowStamp = GlowStamp256,
 };

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/bmp_writer.h"
@@ -83,6 +84,54 @@ TEST(FrameUpload, SkippedWhenTheBackBufferIsMissingLockedOrOfAnotherDepth) {
   UploadFrameBuffer(&ctx, frame.data());
   EXPECT_EQ(back.GetPixel(0, 0), 0u);
   EXPECT_FALSE(back.locked);  // the lock is given back even when nothing is copied
+}
+
+// Rows made in place or through a row of their own, at either depth and any pitch, give what
+// uploading the same frame whole gives; where the whole upload copies nothing, no row is made.
+TEST(FrameUpload, RowsMadeOneByOneLandLikeAWholeFrame) {
+  static const std::vector<uint32_t> frame = TestFrame();
+  struct Made {
+    int rows = 0;
+    int lastY = -1;
+    bool inOrder = true;
+  };
+  const FrameRowMaker make = [](uint32_t* row, int y, void* user) {
+    Made& made = *static_cast<Made*>(user);
+    made.inOrder = made.inOrder && y == made.lastY + 1;
+    made.lastY = y;
+    ++made.rows;
+    std::memcpy(row, frame.data() + y * 320, 320 * sizeof(uint32_t));
+  };
+  for (const auto& [bits, pitch] : {std::pair{32, 0}, {32, 1344}, {32, 1282}, {24, 960}, {24, 1000}}) {
+    Surface byRows(320, 240, bits, pitch), whole(320, 240, bits, pitch);
+    std::fill(byRows.pixels.begin(), byRows.pixels.end(), 0xAA);
+    std::fill(whole.pixels.begin(), whole.pixels.end(), 0xAA);
+    DisplayContext rowsContext = ContextFor(byRows), wholeContext = ContextFor(whole);
+    Made made;
+    EXPECT_TRUE(UploadFrameRows(&rowsContext, make, &made)) << bits << " bits, pitch " << pitch;
+    UploadFrameBuffer(&wholeContext, frame.data());
+    EXPECT_EQ(made.rows, 240);
+    EXPECT_TRUE(made.inOrder);
+    EXPECT_FALSE(byRows.locked);
+    EXPECT_TRUE(byRows.pixels == whole.pixels) << bits << " bits, pitch " << pitch;
+  }
+
+  DisplayContext none{};
+  Made made;
+  EXPECT_FALSE(UploadFrameRows(&none, make, &made));
+  Surface back(320, 240, 32), small(319, 240, 32);
+  DisplayContext ctx = ContextFor(back);
+  back.refuseLock = true;
+  EXPECT_FALSE(UploadFrameRows(&ctx, make, &made));
+  back.refuseLock = false;
+  ctx.backBufferBits = 16;
+  EXPECT_FALSE(UploadFrameRows(&ctx, make, &made));
+  EXPECT_FALSE(back.locked);
+  DisplayContext smallContext = ContextFor(small);
+  EXPECT_FALSE(UploadFrameRows(&smallContext, make, &made));
+  EXPECT_FALSE(small.locked);
+  EXPECT_EQ(made.rows, 0);
+  EXPECT_EQ(back.GetPixel(0, 0), 0u);
 }
 
 class BlitTest : public ::testing::Test {

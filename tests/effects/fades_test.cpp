@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "display/display.h"
 #include "effects/effects.h"
+#include "effects/kernels.h"
 #include "effects/show_pictures.h"
 #include "support/every_width.h"
 
@@ -47,6 +49,29 @@ TEST_P(RowDarkening, MatchesTheTable) {
       const bool inside = i >= 1 && i <= count;
       ASSERT_EQ(darkened[i], inside ? DarkenPixel(source[i - 1], 9) : 0xDEADBEEFu) << count << ": " << i;
       ASSERT_EQ(added[i], inside ? 0xDEADBEEFu + DarkenPixel(source[i - 1], 9) : 0xDEADBEEFu) << count << ": " << i;
+    }
+  }
+}
+
+// A frame row handed to the screen: the picture added where it covers (the block that straddles
+// its edge included), the frame's own pixels beyond with their top bytes, and the row cleared;
+// nothing read from the picture past `covered`.
+TEST_P(RowDarkening, HandOverRowAddsCopiesAndClears) {
+  const EffectKernels& kernels = UsableEffectKernels();
+  std::vector<uint32_t> picture(SCREEN_WIDTH), frame(SCREEN_WIDTH), out(SCREEN_WIDTH);
+  for (int x = 0; x < SCREEN_WIDTH; ++x) picture[x] = 0xA5000000u | ((static_cast<uint32_t>(x) * 0x00071D3Bu) & 0xFFFFFFu);
+  for (const int covered : {0, 1, 7, 8, 9, 215, 319, 320}) {
+    for (const uint32_t k : {0u, 40u, 255u}) {
+      for (int x = 0; x < SCREEN_WIDTH; ++x) frame[x] = static_cast<uint32_t>(x) * 0x01030507u;
+      std::fill(out.begin(), out.end(), 0xDEADBEEFu);
+      // The picture ends where it covers: a read beyond would be caught by the sanitizers.
+      std::vector<uint32_t> owned(picture.begin(), picture.begin() + covered);
+      kernels.handOverRow(out.data(), frame.data(), owned.data(), covered, k);
+      for (int x = 0; x < SCREEN_WIDTH; ++x) {
+        const uint32_t under = static_cast<uint32_t>(x) * 0x01030507u;
+        ASSERT_EQ(out[x], under + (x < covered ? DarkenPixel(picture[x], k) : 0u)) << covered << ", " << k << ": " << x;
+        ASSERT_EQ(frame[x], 0u) << covered << ", " << k << ": " << x;
+      }
     }
   }
 }

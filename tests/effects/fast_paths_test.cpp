@@ -202,21 +202,28 @@ TEST_P(EffectFormulas, FadesWholeFrames) {
   FadeOutLastPicture(60.0f);  // c = 127
   for (int i = 0; i < SCREEN_PIXELS; ++i) ASSERT_EQ(FrameBuffer[i], DarkenPixel(Lastpic[i], 127)) << i;
 
-  // Bilde is added onto what the frame holds (the stars) in its 215 columns, and uploaded.
-  Surface back(SCREEN_WIDTH, SCREEN_HEIGHT, 32);
-  displayContext.backBuffer = &back;
-  displayContext.backBufferBits = 32;
-  for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = static_cast<uint32_t>(i) * 40503u;
-  FadeBildePicture(30.0f);  // v = 97
-  displayContext.backBuffer = nullptr;
-  for (int y = 0; y < SCREEN_HEIGHT; ++y)
-    for (int x = 0; x < SCREEN_WIDTH; ++x) {
-      const int i = y * SCREEN_WIDTH + x;
-      uint32_t got;
-      std::memcpy(&got, back.Row(y) + 4 * x, sizeof(got));
-      const uint32_t under = static_cast<uint32_t>(i) * 40503u;
-      ASSERT_EQ(got, under + (x < 215 ? DarkenPixel(Bilde[i], 255 - 97) : 0)) << x << ", " << y;
-    }
+  // Bilde is added onto what the frame holds (the stars) in its 215 columns, and uploaded; the
+  // frame is left black. A 24-bit back buffer and one whose rows are not on 4-byte boundaries
+  // get the same colours.
+  Surface back(SCREEN_WIDTH, SCREEN_HEIGHT, 32), packed(SCREEN_WIDTH, SCREEN_HEIGHT, 24, 1000),
+      odd(SCREEN_WIDTH, SCREEN_HEIGHT, 32, 1282);
+  for (Surface* surface : {&back, &packed, &odd}) {
+    displayContext.backBuffer = surface;
+    displayContext.backBufferBits = static_cast<uint32_t>(surface->bitsPerPixel);
+    for (int i = 0; i < SCREEN_PIXELS; ++i) FrameBuffer[i] = static_cast<uint32_t>(i) * 40503u;
+    FadeBildePicture(30.0f);  // v = 97
+    displayContext.backBuffer = nullptr;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+      for (int x = 0; x < SCREEN_WIDTH; ++x) {
+        const int i = y * SCREEN_WIDTH + x;
+        const uint32_t under = static_cast<uint32_t>(i) * 40503u;
+        const uint32_t want = under + (x < 215 ? DarkenPixel(Bilde[i], 255 - 97) : 0);
+        uint32_t got = surface->GetPixel(x, y);
+        if (surface->bitsPerPixel == 32) std::memcpy(&got, surface->Row(y) + 4 * x, sizeof(got));  // top byte too
+        ASSERT_EQ(got, surface->bitsPerPixel == 32 ? want : want & 0xFFFFFFu) << surface->pitch << ": " << x << ", " << y;
+        ASSERT_EQ(FrameBuffer[i], 0u) << surface->pitch << ": " << x << ", " << y;
+      }
+  }
 }
 
 // Every run of the split at the wraps, for shifts at and around them.

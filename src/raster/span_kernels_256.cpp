@@ -15,6 +15,7 @@ struct Lanes8 {
   using I = __m256i;
   using F = __m256;
   static constexpr int kLanes = 8;
+  static constexpr bool kPairs = true;
 
   SPAN_LANES_TARGET static I Set1(int32_t x) { return _mm256_set1_epi32(x); }
   SPAN_LANES_TARGET static I Lane() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
@@ -85,6 +86,51 @@ struct Lanes8 {
                                      _MM_SHUFFLE(3, 1, 2, 0));
     second = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))),
                                       _MM_SHUFFLE(3, 1, 2, 0));
+  }
+
+  // Two spans of up to four pixels, one in each half: lane k of a half is the span's pixel k.
+  SPAN_LANES_TARGET static I Set2(int32_t low, int32_t high) {
+    return _mm256_blend_epi32(_mm256_set1_epi32(low), _mm256_set1_epi32(high), 0xF0);
+  }
+  SPAN_LANES_TARGET static I HalfLane() { return _mm256_setr_epi32(0, 1, 2, 3, 0, 1, 2, 3); }
+  SPAN_LANES_TARGET static I BelowPair(int low, int high) { return _mm256_cmpgt_epi32(Set2(low, high), HalfLane()); }
+  SPAN_LANES_TARGET static __m128i LowHalf(I x) { return _mm256_castsi256_si128(x); }
+  SPAN_LANES_TARGET static __m128i HighHalf(I x) { return _mm256_extracti128_si256(x, 1); }
+  SPAN_LANES_TARGET static I LoadPair(const uint32_t* low, const uint32_t* high, I mask) {
+    const __m128i a = _mm_maskload_epi32(reinterpret_cast<const int*>(low), LowHalf(mask));
+    const __m128i b = _mm_maskload_epi32(reinterpret_cast<const int*>(high), HighHalf(mask));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1);
+  }
+  SPAN_LANES_TARGET static void StorePair(uint32_t* low, uint32_t* high, I x, I mask) {
+    _mm_maskstore_epi32(reinterpret_cast<int*>(low), LowHalf(mask), LowHalf(x));
+    _mm_maskstore_epi32(reinterpret_cast<int*>(high), HighHalf(mask), HighHalf(x));
+  }
+  SPAN_LANES_TARGET static F LoadPairF(const float* low, const float* high, I mask) {
+    const __m128 a = _mm_maskload_ps(low, LowHalf(mask));
+    const __m128 b = _mm_maskload_ps(high, HighHalf(mask));
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(a), b, 1);
+  }
+  SPAN_LANES_TARGET static void StorePairF(float* low, float* high, F x, I mask) {
+    _mm_maskstore_ps(low, LowHalf(mask), _mm256_castps256_ps128(x));
+    _mm_maskstore_ps(high, HighHalf(mask), _mm256_extractf128_ps(x, 1));
+  }
+  SPAN_LANES_TARGET static I StepsPair(int32_t low, int32_t lowStep, int32_t high, int32_t highStep) {
+    return Add(Set2(low, high), Mul32(Set2(lowStep, highStep), HalfLane()));
+  }
+  template <bool kBlend, bool kSpecular>
+  SPAN_LANES_TARGET static Ramp RampPair(const int32_t* lowValue, const int32_t* lowStep, const int32_t* highValue,
+                                         const int32_t* highStep) {
+    Ramp r{};
+    r.red = StepsPair(lowValue[0], lowStep[0], highValue[0], highStep[0]);
+    r.green = StepsPair(lowValue[1], lowStep[1], highValue[1], highStep[1]);
+    r.blue = StepsPair(lowValue[2], lowStep[2], highValue[2], highStep[2]);
+    if constexpr (kBlend) r.alpha = StepsPair(lowValue[3], lowStep[3], highValue[3], highStep[3]);
+    if constexpr (kSpecular) {
+      r.specRed = StepsPair(lowValue[4], lowStep[4], highValue[4], highStep[4]);
+      r.specGreen = StepsPair(lowValue[5], lowStep[5], highValue[5], highStep[5]);
+      r.specBlue = StepsPair(lowValue[6], lowStep[6], highValue[6], highStep[6]);
+    }
+    return r;
   }
 
   // The colour ramps of a span, every channel in one vector: clamped first and last values in

@@ -164,6 +164,37 @@ struct SpanLanes {
   static constexpr int kLanes = L::kLanes;
   static constexpr bool kTextured = kTexture != kSpanNoTexture;
 
+  // The lanes' colours before blending: the vertex colour times the texel, plus specular.
+  SPAN_LANES_TARGET static I Shaded(const SpanSetup& c, const Ramp& ramp, I u, I v) {
+    const I highHalf = L::Set1(static_cast<int32_t>(0xFFFF0000u));
+    // 0x00RR00BB and 0x000000GG of the vertex colour.
+    I rb = L::Or(L::And(ramp.red, highHalf), L::template Srl<16>(ramp.blue));
+    I g = L::template Srl<16>(ramp.green);
+    if constexpr (kTextured) {
+      I texelRb, texelG;
+      SampleLanes<L, kTexture, kPowerOfTwo>(c.sampler, u, v, texelRb, texelG);
+      rb = Div255Halves<L>(L::Mul16(rb, texelRb));
+      g = Div255Halves<L>(L::Mul16(g, texelG));
+    }
+    I pixel = L::Or(rb, L::template Sll<8>(g));
+    if constexpr (kSpecular) {
+      const I specular = L::Or(L::Or(L::And(ramp.specRed, highHalf), L::template Srl<16>(ramp.specBlue)),
+                               L::And(L::template Srl<8>(ramp.specGreen), L::Set1(0xFF00)));
+      pixel = L::AddsU8(pixel, specular);
+    }
+    return pixel;
+  }
+
+  // The shaded colour over the old one with the lanes' alpha.
+  SPAN_LANES_TARGET static I Blended(const Ramp& ramp, I pixel, I old) {
+    const I level = L::template Srl<16>(ramp.alpha);
+    const I a = L::Or(level, L::template Sll<16>(level));
+    const I notA = L::Sub(L::Set1(0x00FF00FF), a);
+    const I blendRb = Div255Halves<L>(L::Add16(L::Mul16(RedBlue<L>(pixel), a), L::Mul16(RedBlue<L>(old), notA)));
+    const I blendG = Div255Halves<L>(L::Add16(L::Mul16(Green<L>(pixel), a), L::Mul16(Green<L>(old), notA)));
+    return L::Or(blendRb, L::template Sll<8>(blendG));
+  }
+
   // Pixels i .. i + n - 1 of the span (n <= kLanes): colour ramps from the span's values and
   // steps, texel positions u + (offset + k) x uStep.
   SPAN_LANES_TARGET static void Chunk(const SpanSetup& c, uint8_t* row, float* depthRow, float& z, float zStep,
@@ -183,37 +214,14 @@ struct SpanLanes {
       else L::StoreNF(d, merged, n);
     }
     const Ramp ramp = L::template RampLanes<kBlend, kSpecular>(value, step, i);
-    const I highHalf = L::Set1(static_cast<int32_t>(0xFFFF0000u));
-    // 0x00RR00BB and 0x000000GG of the vertex colour.
-    I rb = L::Or(L::And(ramp.red, highHalf), L::template Srl<16>(ramp.blue));
-    I g = L::template Srl<16>(ramp.green);
-    if constexpr (kTextured) {
-      I texelRb, texelG;
-      SampleLanes<L, kTexture, kPowerOfTwo>(c.sampler, L::Steps(u, uStep, offset), L::Steps(v, vStep, offset), texelRb,
-                                            texelG);
-      rb = Div255Halves<L>(L::Mul16(rb, texelRb));
-      g = Div255Halves<L>(L::Mul16(g, texelG));
-    }
-    I pixel = L::Or(rb, L::template Sll<8>(g));
-    if constexpr (kSpecular) {
-      const I specular = L::Or(L::Or(L::And(ramp.specRed, highHalf), L::template Srl<16>(ramp.specBlue)),
-                               L::And(L::template Srl<8>(ramp.specGreen), L::Set1(0xFF00)));
-      pixel = L::AddsU8(pixel, specular);
-    }
+    I pixel = Shaded(c, ramp, L::Steps(u, uStep, offset), L::Steps(v, vStep, offset));
     uint8_t* p = row + static_cast<size_t>(i) * kBytes;
     if (!kBlend && kBytes == 4 && n == kLanes && L::All(mask)) {
       L::Store(p, pixel);
       return;
     }
     const I old = LoadPixels<L, kBytes>(p, n);
-    if constexpr (kBlend) {
-      const I level = L::template Srl<16>(ramp.alpha);
-      const I a = L::Or(level, L::template Sll<16>(level));
-      const I notA = L::Sub(L::Set1(0x00FF00FF), a);
-      const I blendRb = Div255Halves<L>(L::Add16(L::Mul16(RedBlue<L>(pixel), a), L::Mul16(RedBlue<L>(old), notA)));
-      const I blendG = Div255Halves<L>(L::Add16(L::Mul16(Green<L>(pixel), a), L::Mul16(Green<L>(old), notA)));
-      pixel = L::Or(blendRb, L::template Sll<8>(blendG));
-    }
+    if constexpr (kBlend) pixel = Blended(ramp, pixel, old);
     StorePixels<L, kBytes>(p, L::Select(mask, pixel, old), n);
   }
 
@@ -291,10 +299,52 @@ struct SpanLanes {
     }
   }
 
+  // Two spans of at most half a vector each, one in each half: most spans of a detailed mesh
+  // are that short, and they would leave most lanes of a vector of their own idle. A
+  // triangle's spans lie on different rows, so the order they are drawn in does not matter.
+  SPAN_LANES_TARGET static void ShadePair(const SpanSetup& c, const Plan& a, const Plan& b) {
+    constexpr int kHalf = kLanes / 2;
+    const float zStep = c.tri->ddx[kInterpZ];
+    alignas(32) float depths[kLanes];
+    float za = a.z, zb = b.z;
+    StepDepths(depths, za, zStep, std::make_index_sequence<kHalf>());
+    StepDepths(depths + kHalf, zb, zStep, std::make_index_sequence<kHalf>());
+    I mask = L::BelowPair(a.count, b.count);
+    if (a.depthRow) {
+      const F newDepth = L::LoadF(depths);
+      mask = L::And(mask, L::LessEqual(newDepth, L::LoadPairF(a.depthRow, b.depthRow, mask)));
+      if (!L::Any(mask)) return;
+      L::StorePairF(a.depthRow, b.depthRow, newDepth, mask);
+    }
+    const Ramp ramp = L::template RampPair<kBlend, kSpecular>(a.value, a.step, b.value, b.step);
+    I pixel = Shaded(c, ramp, L::StepsPair(a.ends[0], a.uStep, b.ends[0], b.uStep),
+                     L::StepsPair(a.ends[1], a.vStep, b.ends[1], b.vStep));
+    uint32_t* rowA = reinterpret_cast<uint32_t*>(a.row);
+    uint32_t* rowB = reinterpret_cast<uint32_t*>(b.row);
+    if constexpr (kBlend) pixel = Blended(ramp, pixel, L::LoadPair(rowA, rowB, mask));
+    L::StorePair(rowA, rowB, pixel, mask);
+  }
+
   SPAN_LANES_ENTRY static void Fill(const SpanSetup& c, const RasterSpan* spans, int count) {
     Plan plans[kSpanBatch];
     for (int k = 0; k < count; ++k) MakePlan(c, spans[k], plans[k]);
-    for (int k = 0; k < count; ++k) Shade(c, plans[k]);
+    if constexpr (L::kPairs && kBytes == 4) {
+      const Plan* waiting = nullptr;
+      for (int k = 0; k < count; ++k) {
+        const Plan& plan = plans[k];
+        if (plan.count > kLanes / 2) {
+          Shade(c, plan);
+        } else if (!waiting) {
+          waiting = &plan;
+        } else {
+          ShadePair(c, *waiting, plan);
+          waiting = nullptr;
+        }
+      }
+      if (waiting) Shade(c, *waiting);
+    } else {
+      for (int k = 0; k < count; ++k) Shade(c, plans[k]);
+    }
   }
 };
 

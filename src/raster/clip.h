@@ -41,3 +41,10 @@ constexpr int kMaxClippedVertices = 9;
 // 0 when nothing is left. Intersections are computed from the inside vertex towards the
 // outside one, so two triangles sharing an edge get the same new vertex.
 int RasterClipPolygon(const ClipVertex* in, int count, ClipVertex* out);
+
+// A triangle's three corners through the first stages at once, with the very numbers the
+// one-vertex functions give: RasterTransformPosition into clip[i] (positions only) and
+// RasterOutcode into code[i].
+void RasterTransformCorners(const float m[16], const LitVertex* in, ClipVertex* clip, uint32_t code[3]);
+// RasterProjectPosition for the three corners: false when any of them cannot be placed.
+bool RasterProjectCorners(const ClipVertex* clip, const RasterViewport& viewport, ScreenVertex* out);

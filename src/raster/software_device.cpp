@@ -73,6 +73,21 @@ void PlaceCorner(const float viewProjection[16], const RasterViewport& viewport,
   }
 }
 
+// A triangle's three corners side by side. The screen positions are only looked at when no
+// corner is clipped, and then a triangle with one corner that cannot be placed is dropped
+// whichever it is: so all three are placed or none.
+void PlaceCorners(const float viewProjection[16], const RasterViewport& viewport, const LitVertex* vertices,
+                  PlacedCorner* out) {
+  ClipVertex clip[3];
+  uint32_t code[3];
+  RasterTransformCorners(viewProjection, vertices, clip, code);
+  ScreenVertex screen[3] = {};
+  const bool placed =
+      !((code[0] | code[1] | code[2]) & kClipMustClip) && RasterProjectCorners(clip, viewport, screen);
+  for (int i = 0; i < 3; ++i)
+    out[i] = PlacedCorner{clip[i].x, clip[i].y, clip[i].z, clip[i].w, code[i], placed, screen[i].x, screen[i].y};
+}
+
 }  // namespace
 
 struct SoftwareDevice::State {
@@ -200,9 +215,8 @@ void SoftwareDevice::Vertex(const LitVertex& vertex) {
   s.pending[s.pendingCount++] = vertex;
   if (s.pendingCount < 3) return;
   s.pendingCount = 0;
-  const RasterViewport viewport{s.target.width, s.target.height};
   PlacedCorner corners[3];
-  for (int i = 0; i < 3; ++i) PlaceCorner(s.viewProjection, viewport, s.pending[i], corners[i]);
+  PlaceCorners(s.viewProjection, RasterViewport{s.target.width, s.target.height}, s.pending, corners);
   const LitVertex* const in[3] = {&s.pending[0], &s.pending[1], &s.pending[2]};
   const PlacedCorner* const placed[3] = {&corners[0], &corners[1], &corners[2]};
   DrawListTriangle(s.target, *s.kernels, texture, in, placed);

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 
 #include "raster/clip.h"
 #include "raster/setup.h"
@@ -146,4 +149,64 @@ TEST(RasterStages, SetUpCullsSortsAndTakesGradients) {
   EXPECT_FALSE(RasterMakeTexture(48, 0, texels.data(), texture));
   ASSERT_TRUE(RasterMakeTexture(48, 3, texels.data(), texture));
   EXPECT_FALSE(texture.powerOfTwo);
+}
+
+// The three-corner stage against the one-vertex functions it stands for: the same clip
+// positions to the bit, the same outcodes, the same screen positions and the same refusals,
+// over ordinary corners and corners behind the camera, beyond the guard band, at infinity and
+// not a number.
+TEST(RasterStages, CornersMatchTheOneVertexStages) {
+  std::mt19937 random(11);
+  const float special[] = {0.0f, -0.0f, 1.0f, -1.0f, 1e-30f, 1e30f, -1e30f, std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()};
+  std::uniform_real_distribution<float> spread(-3.0f, 3.0f), depth(-0.5f, 40.0f);
+  std::uniform_int_distribution<int> pick(0, 99);
+  const auto coordinate = [&](float ordinary) {
+    const int p = pick(random);
+    return p < 4 ? special[static_cast<size_t>(p) % std::size(special)] : ordinary;
+  };
+  const float projection[16] = {0.8f, 0, 0, 0, 0, 0.8f, 0, 0, 0, 0, 0.6f / 0.99f, 0.6f, 0, 0, -0.6f / 0.99f, 0};
+  const float view[16] = {0.8f, 0.1f, -0.6f, 0, -0.1f, 0.99f, 0, 0, 0.6f, 0, 0.8f, 0, 0.5f, -2.0f, 3.0f, 1};
+  float m[16];
+  RasterMultiplyMatrices(view, projection, m);
+  int projected = 0, refused = 0, clipped = 0;
+  for (int n = 0; n < 20000; ++n) {
+    LitVertex in[3];
+    for (LitVertex& v : in) {
+      const float z = coordinate(depth(random));
+      v = LitVertex{coordinate(spread(random) * z), coordinate(spread(random) * z), z, 0, 0, 0, 0, 0};
+    }
+    ClipVertex corners[3], single[3];
+    uint32_t code[3];
+    RasterTransformCorners(m, in, corners, code);
+    bool fits = true;
+    for (int i = 0; i < 3; ++i) {
+      RasterTransformPosition(m, in[i], single[i]);
+      ASSERT_EQ(std::memcmp(&corners[i].x, &single[i].x, 4 * sizeof(float)), 0) << "triangle " << n << " corner " << i;
+      ASSERT_EQ(code[i], RasterOutcode(single[i])) << "triangle " << n << " corner " << i;
+      fits = fits && !(code[i] & kClipMustClip);
+    }
+    clipped += !fits;
+    // Projected whether or not the outcodes would have it clipped first, so that corners
+    // behind the camera and beyond the guard band are refused the same way.
+    for (const RasterViewport viewport : {RasterViewport{320, 240}, RasterViewport{640, 480}}) {
+      ScreenVertex together[3], apart[3];
+      bool placed = true;
+      for (int i = 0; i < 3; ++i) placed = RasterProjectPosition(single[i], viewport, apart[i]) && placed;
+      ASSERT_EQ(RasterProjectCorners(corners, viewport, together), placed) << "triangle " << n;
+      if (!placed) {
+        ++refused;
+        continue;
+      }
+      ++projected;
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(together[i].x, apart[i].x) << "triangle " << n << " corner " << i;
+        EXPECT_EQ(together[i].y, apart[i].y) << "triangle " << n << " corner " << i;
+      }
+    }
+  }
+  // Every path was taken.
+  EXPECT_GT(projected, 1000);
+  EXPECT_GT(refused, 100);
+  EXPECT_GT(clipped, 1000);
 }

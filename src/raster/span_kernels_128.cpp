@@ -17,7 +17,7 @@ struct Lanes4 {
   using I = __m128i;
   using F = __m128;
   static constexpr int kLanes = 4;
-  static constexpr bool kPairs = false;  // two-lane halves would save little
+  static constexpr bool kPacksSpans = false;  // two-lane halves would save little
 
   SPAN_LANES_TARGET static I Set1(int32_t x) { return _mm_set1_epi32(x); }
   SPAN_LANES_TARGET static I Lane() { return _mm_setr_epi32(0, 1, 2, 3); }

@@ -15,7 +15,7 @@ struct Lanes8 {
   using I = __m256i;
   using F = __m256;
   static constexpr int kLanes = 8;
-  static constexpr bool kPairs = true;
+  static constexpr bool kPacksSpans = true;  // two or four short spans to a vector
 
   SPAN_LANES_TARGET static I Set1(int32_t x) { return _mm256_set1_epi32(x); }
   SPAN_LANES_TARGET static I Lane() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
@@ -131,6 +131,90 @@ struct Lanes8 {
       r.specBlue = StepsPair(lowValue[6], lowStep[6], highValue[6], highStep[6]);
     }
     return r;
+  }
+
+  // Four spans of up to two pixels, one in each quarter: lane k of a quarter is pixel k.
+  SPAN_LANES_TARGET static I SetQuad(int32_t a, int32_t b, int32_t c, int32_t d) {
+    return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_setr_epi32(a, b, c, d)),
+                                       _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3));
+  }
+  SPAN_LANES_TARGET static I BelowQuad(int a, int b, int c, int d) {
+    return _mm256_cmpgt_epi32(SetQuad(a, b, c, d), _mm256_setr_epi32(0, 1, 0, 1, 0, 1, 0, 1));
+  }
+  SPAN_LANES_TARGET static F SetQuadF(float a0, float a1, float b0, float b1, float c0, float c1, float d0, float d1) {
+    return _mm256_setr_ps(a0, a1, b0, b1, c0, c1, d0, d1);
+  }
+  // Each quarter in the low two lanes of its own vector, the upper two cleared (as masks, they
+  // leave the memory beyond a quarter alone).
+  SPAN_LANES_TARGET static void Quarters(I x, __m128i* quarter) {
+    const __m128i low = LowHalf(x), high = HighHalf(x);
+    quarter[0] = _mm_move_epi64(low);
+    quarter[1] = _mm_srli_si128(low, 8);
+    quarter[2] = _mm_move_epi64(high);
+    quarter[3] = _mm_srli_si128(high, 8);
+  }
+  template <class T>
+  SPAN_LANES_TARGET static I LoadQuad(T* const* rows, I mask) {
+    __m128i m[4], part[4];
+    Quarters(mask, m);
+    for (int k = 0; k < 4; ++k) part[k] = _mm_maskload_epi32(reinterpret_cast<const int*>(rows[k]), m[k]);
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(part[0], part[1])),
+                                   _mm_unpacklo_epi64(part[2], part[3]), 1);
+  }
+  template <class T>
+  SPAN_LANES_TARGET static void StoreQuad(T* const* rows, I x, I mask) {
+    __m128i m[4], value[4];
+    Quarters(mask, m);
+    Quarters(x, value);
+    for (int k = 0; k < 4; ++k) _mm_maskstore_epi32(reinterpret_cast<int*>(rows[k]), m[k], value[k]);
+  }
+  SPAN_LANES_TARGET static F LoadQuadF(float* const* rows, I mask) { return _mm256_castsi256_ps(LoadQuad(rows, mask)); }
+  SPAN_LANES_TARGET static void StoreQuadF(float* const* rows, F x, I mask) {
+    StoreQuad(rows, _mm256_castps_si256(x), mask);
+  }
+  // The colour ramps of four spans: each span's channels at its first pixel and the next,
+  // turned round into one vector per channel.
+  SPAN_LANES_TARGET static Ramp RampQuad(const int32_t* const* value, const int32_t* const* step) {
+    I p[8];
+    for (int k = 0; k < 4; ++k) {
+      p[2 * k] = Load(value[k]);
+      p[2 * k + 1] = Add(p[2 * k], Load(step[k]));
+    }
+    I t[8], u[8];
+    for (int k = 0; k < 8; k += 4) {
+      t[k] = _mm256_unpacklo_epi32(p[k], p[k + 1]);
+      t[k + 1] = _mm256_unpackhi_epi32(p[k], p[k + 1]);
+      t[k + 2] = _mm256_unpacklo_epi32(p[k + 2], p[k + 3]);
+      t[k + 3] = _mm256_unpackhi_epi32(p[k + 2], p[k + 3]);
+      u[k] = _mm256_unpacklo_epi64(t[k], t[k + 2]);      // channels 0 and 4
+      u[k + 1] = _mm256_unpackhi_epi64(t[k], t[k + 2]);  // 1 and 5
+      u[k + 2] = _mm256_unpacklo_epi64(t[k + 1], t[k + 3]);  // 2 and 6
+      u[k + 3] = _mm256_unpackhi_epi64(t[k + 1], t[k + 3]);  // 3 and 7
+    }
+    Ramp r;
+    r.red = _mm256_permute2x128_si256(u[0], u[4], 0x20);
+    r.green = _mm256_permute2x128_si256(u[1], u[5], 0x20);
+    r.blue = _mm256_permute2x128_si256(u[2], u[6], 0x20);
+    r.alpha = _mm256_permute2x128_si256(u[3], u[7], 0x20);
+    r.specRed = _mm256_permute2x128_si256(u[0], u[4], 0x31);
+    r.specGreen = _mm256_permute2x128_si256(u[1], u[5], 0x31);
+    r.specBlue = _mm256_permute2x128_si256(u[2], u[6], 0x31);
+    return r;
+  }
+  // Texel positions from four spans' ends (u, v at the first pixel, u, v at the last).
+  SPAN_LANES_TARGET static void EndsQuad(const int32_t* a, const int32_t* b, const int32_t* c, const int32_t* d, I& u,
+                                         I& v) {
+    const __m256 ab = _mm256_castsi256_ps(_mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), 1));
+    const __m256 cd = _mm256_castsi256_ps(_mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(c))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)), 1));
+    // (a, a, c, c | b, b, d, d) by the shuffle, then the middle 64-bit pairs swapped.
+    u = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(ab, cd, _MM_SHUFFLE(2, 0, 2, 0))),
+                                 _MM_SHUFFLE(3, 1, 2, 0));
+    v = _mm256_permute4x64_epi64(_mm256_castps_si256(_mm256_shuffle_ps(ab, cd, _MM_SHUFFLE(3, 1, 3, 1))),
+                                 _MM_SHUFFLE(3, 1, 2, 0));
   }
 
   // The colour ramps of a span, every channel in one vector: clamped first and last values in

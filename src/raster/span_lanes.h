@@ -325,22 +325,63 @@ struct SpanLanes {
     L::StorePair(rowA, rowB, pixel, mask);
   }
 
+  // Four spans of one or two pixels, one in each quarter. Their second pixel is their last,
+  // so the texel positions are the span's ends as they are.
+  SPAN_LANES_TARGET static void ShadeQuad(const SpanSetup& c, const Plan* const* q) {
+    const float zStep = c.tri->ddx[kInterpZ];
+    I mask = L::BelowQuad(q[0]->count, q[1]->count, q[2]->count, q[3]->count);
+    if (q[0]->depthRow) {
+      float* const rows[4] = {q[0]->depthRow, q[1]->depthRow, q[2]->depthRow, q[3]->depthRow};
+      const F newDepth = L::SetQuadF(q[0]->z, q[0]->z + zStep, q[1]->z, q[1]->z + zStep, q[2]->z, q[2]->z + zStep,
+                                     q[3]->z, q[3]->z + zStep);
+      mask = L::And(mask, L::LessEqual(newDepth, L::LoadQuadF(rows, mask)));
+      if (!L::Any(mask)) return;
+      L::StoreQuadF(rows, newDepth, mask);
+    }
+    const int32_t* const values[4] = {q[0]->value, q[1]->value, q[2]->value, q[3]->value};
+    const int32_t* const steps[4] = {q[0]->step, q[1]->step, q[2]->step, q[3]->step};
+    const Ramp ramp = L::RampQuad(values, steps);
+    I u{}, v{};
+    if constexpr (kTextured) L::EndsQuad(q[0]->ends, q[1]->ends, q[2]->ends, q[3]->ends, u, v);
+    I pixel = Shaded(c, ramp, u, v);
+    uint32_t* const rows[4] = {reinterpret_cast<uint32_t*>(q[0]->row), reinterpret_cast<uint32_t*>(q[1]->row),
+                               reinterpret_cast<uint32_t*>(q[2]->row), reinterpret_cast<uint32_t*>(q[3]->row)};
+    if constexpr (kBlend) pixel = Blended(ramp, pixel, L::LoadQuad(rows, mask));
+    L::StoreQuad(rows, pixel, mask);
+  }
+
+  // Shades the span with the one waiting for a partner, or keeps it waiting.
+  SPAN_LANES_TARGET static void Pair(const SpanSetup& c, const Plan*& waiting, const Plan& plan) {
+    if (!waiting) {
+      waiting = &plan;
+    } else {
+      ShadePair(c, *waiting, plan);
+      waiting = nullptr;
+    }
+  }
+
   SPAN_LANES_ENTRY static void Fill(const SpanSetup& c, const RasterSpan* spans, int count) {
     Plan plans[kSpanBatch];
     for (int k = 0; k < count; ++k) MakePlan(c, spans[k], plans[k]);
-    if constexpr (L::kPairs && kBytes == 4) {
+    if constexpr (L::kPacksSpans && kBytes == 4) {
       const Plan* waiting = nullptr;
+      const Plan* quad[4];
+      int quadCount = 0;
       for (int k = 0; k < count; ++k) {
         const Plan& plan = plans[k];
         if (plan.count > kLanes / 2) {
           Shade(c, plan);
-        } else if (!waiting) {
-          waiting = &plan;
+        } else if (plan.count <= kLanes / 4) {
+          quad[quadCount++] = &plan;
+          if (quadCount == 4) {
+            ShadeQuad(c, quad);
+            quadCount = 0;
+          }
         } else {
-          ShadePair(c, *waiting, plan);
-          waiting = nullptr;
+          Pair(c, waiting, plan);
         }
       }
+      for (int k = 0; k < quadCount; ++k) Pair(c, waiting, *quad[k]);
       if (waiting) Shade(c, *waiting);
     } else {
       for (int k = 0; k < count; ++k) Shade(c, plans[k]);

@@ -9,13 +9,18 @@
 // modulate, specular and blend on all lanes at once, in 16-bit halves of 32-bit lanes where a
 // channel product needs them (0x00RR00BB and 0x000000GG); a lane that fails the depth test
 // keeps its old pixel. The rounding is the plain loop's, step for step. Most spans of the
-// show are a few pixels long, so a span's set-up is done in as few vector steps as it can.
+// show are a few pixels long, so a span's set-up is done in as few vector steps as it can,
+// and where the lanes allow (kPacksSpans, 32-bit targets) spans of up to half a vector share
+// one, two to a vector, and spans of one or two pixels four to a vector.
 //
 // The lane struct L offers: I and F (integer and float vectors), kLanes, Set1, Lane (0, 1,
 // ...), Load/Store, LoadN/StoreN (first n lanes), LoadF/StoreF, LoadNF/StoreNF, Add, Sub, And,
 // Or, Srl<k>, Sll<k>, Add16, Srl16<k>, Mul16, Mul32, AddsU8, Select, SelectF, Below,
 // LessEqual, Any, All, Gather, GatherPairs (a texel and the next), Ramps (a span's colour ramps, all channels at once),
-// RampLanes (channels at the pixels first, first + 1, ...) and Steps (base + k x step).
+// RampLanes (channels at the pixels first, first + 1, ...) and Steps (base + k x step); with
+// kPacksSpans also the same for two halves (BelowPair, LoadPair, StorePair, LoadPairF,
+// StorePairF, RampPair, StepsPair) and for four quarters (BelowQuad, SetQuadF, LoadQuad,
+// StoreQuad, LoadQuadF, StoreQuadF, RampQuad, EndsQuad), each half or quarter a span of its own.
 #pragma once
 #include <emmintrin.h>
 

@@ -81,11 +81,12 @@ void PlaceCorners(const float viewProjection[16], const RasterViewport& viewport
   ClipVertex clip[3];
   uint32_t code[3];
   RasterTransformCorners(viewProjection, vertices, clip, code);
-  ScreenVertex screen[3] = {};
+  ScreenVertex screen[3];
   const bool placed =
       !((code[0] | code[1] | code[2]) & kClipMustClip) && RasterProjectCorners(clip, viewport, screen);
   for (int i = 0; i < 3; ++i)
-    out[i] = PlacedCorner{clip[i].x, clip[i].y, clip[i].z, clip[i].w, code[i], placed, screen[i].x, screen[i].y};
+    out[i] = PlacedCorner{clip[i].x,    clip[i].y, clip[i].z, clip[i].w, code[i], placed, placed ? screen[i].x : 0,
+                          placed ? screen[i].y : 0};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "platform/display_results.h"
 #include "platform/surface.h"
@@ -14,15 +15,15 @@ namespace {
 // viewport whose background is orange, as the show sets them up.
 struct Drawing {
   MemoryDisplayDriver driver;
+  DisplayObject* directDraw = nullptr;
+  Surface* primary = nullptr;
   Surface* back = nullptr;
   DepthBuffer* depth = nullptr;
+  Device3D* device = nullptr;
   Viewport* viewport = nullptr;
+  Material* material = nullptr;
 
   Drawing() {
-    DisplayObject* directDraw = nullptr;
-    Surface* primary = nullptr;
-    Device3D* device = nullptr;
-    Material* material = nullptr;
     uint32_t handle = 0;
     EXPECT_EQ(driver.CreateDirectDraw(&directDraw), DD_OK);
     EXPECT_EQ(driver.SetDisplayMode(directDraw, 33, 21, 32), DD_OK);
@@ -38,6 +39,15 @@ struct Drawing {
     EXPECT_EQ(driver.GetMaterialHandle(material, device, &handle), DD_OK);
     EXPECT_EQ(driver.SetBackground(viewport, handle), DD_OK);
   }
+  ~Drawing() {
+    // The driver owns nothing it hands out: everything made goes back through Release.
+    for (DisplayObject* made : std::initializer_list<DisplayObject*>{material, viewport, device, depth, back, primary,
+                                                                     directDraw})
+      driver.Release(made);
+    EXPECT_EQ(driver.liveObjects, 0);
+  }
+  Drawing(const Drawing&) = delete;
+  Drawing& operator=(const Drawing&) = delete;
 };
 
 TEST(MemoryDisplayDriver, ClearingAViewportTouchesOnlyItsRectangleInsideTheBuffers) {

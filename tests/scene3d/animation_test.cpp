@@ -4,33 +4,19 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "display/display.h"
 #include "scene3d/scenes.h"
+#include "support/show_scenes.h"
 
 namespace {
 
-// The scenes are the show's globals: each test starts them empty, with no device to draw on,
-// and puts back whatever was there.
+// Each test starts with the show's scenes empty and no device to draw on.
 class SceneAnimation : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (int i = 0; i < 8; ++i) {
-      saved_[i] = *kScenes[i];
-      std::memset(kScenes[i], 0, sizeof(Scene));
-    }
-    savedDevice_ = displayContext.device;
-    displayContext.device = nullptr;
-  }
-  void TearDown() override {
-    for (int i = 0; i < 8; ++i) {
-      FreeScene(kScenes[i]);
-      *kScenes[i] = saved_[i];
-    }
-    displayContext.device = savedDevice_;
-  }
+  static constexpr auto& kScenes = BorrowedShowScenes::kScenes;
+  BorrowedShowScenes scenes_{nullptr};
 
   // `count` objects of which only the first `used` are the scene's: the rest show whether an
   // animation writes past the scene's own objects.
@@ -75,9 +61,6 @@ class SceneAnimation : public ::testing::Test {
     return out;
   }
 
-  static constexpr Scene* kScenes[8] = {&Scene1, &Scene2, &Scene3, &Scene4, &Scene5, &Scene6, &Scene7, &Scene3Rest};
-  Scene saved_[8];
-  Device3D* savedDevice_ = nullptr;
 };
 
 void ExpectMatrix(const Matrix4x4& actual, const Matrix4x4& expected) {

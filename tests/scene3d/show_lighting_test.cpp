@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -17,6 +16,7 @@
 #include "scene3d/animation.h"
 #include "scene3d/lighting.h"
 #include "scene3d/scenes.h"
+#include "support/show_scenes.h"
 #include "test_paths.h"
 
 namespace {
@@ -115,24 +115,10 @@ TEST(SpotShortcut, EveryCosineAroundEveryConeEdge) {
   }
 }
 
-// The scenes are the show's globals: loaded here from the content pack and put back after.
+// The show's scenes, loaded here from the content pack and put back after.
 class ShowLighting : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (int i = 0; i < 8; ++i) {
-      saved_[i] = *kScenes[i];
-      std::memset(kScenes[i], 0, sizeof(Scene));
-    }
-    savedDevice_ = displayContext.device;
-    displayContext.device = &device_;
-  }
-  void TearDown() override {
-    for (int i = 0; i < 8; ++i) {
-      FreeScene(kScenes[i]);
-      *kScenes[i] = saved_[i];
-    }
-    displayContext.device = savedDevice_;
-  }
+  static constexpr auto& kScenes = BorrowedShowScenes::kScenes;
   static bool Load(Scene* scene, int number) {
     std::vector<uint8_t> bytes;
     const std::string path = std::string(TAVRINE_CONTENT_DIR) + "/Scenes/Scene" + std::to_string(number) + ".3ds";
@@ -141,10 +127,8 @@ class ShowLighting : public ::testing::Test {
     return scene->objectCount > 0;
   }
 
-  static constexpr Scene* kScenes[8] = {&Scene1, &Scene2, &Scene3, &Scene4, &Scene5, &Scene6, &Scene7, &Scene3Rest};
-  Scene saved_[8];
-  Device3D* savedDevice_ = nullptr;
   NoDevice device_;
+  BorrowedShowScenes scenes_{&device_};
 };
 
 TEST_F(ShowLighting, ShortcutsLightEveryFrameAsTheArcCosine) {

@@ -347,6 +347,8 @@ void SdlPresenter::Present(const Surface& back) {
 SdlDisplayDriver::SdlDisplayDriver(SdlSystem* system, const SdlViewSettings& view)
     : MemoryDisplayDriver(nullptr), system_(system), sdlPresenter_(view) {
   presenter = &sdlPresenter_;
+  // There is no 3D hardware behind this driver: the software rasterizer is the RGB device.
+  refusals[DisplayStep::CreateHardwareDevice] = DDERR_NO3D;
 }
 
 int32_t SdlDisplayDriver::CreateDirectDraw(DisplayObject** directDraw) {
@@ -382,16 +384,6 @@ int32_t SdlDisplayDriver::SetDisplayMode(DisplayObject* directDraw, int width, i
     return DDERR_INVALIDMODE;
   }
   return MemoryDisplayDriver::SetDisplayMode(directDraw, width, height, bits);
-}
-
-int32_t SdlDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
-                                       Device3D** device) {
-  // There is no 3D hardware behind this driver: the software rasterizer is the RGB device.
-  if (kind == DeviceKind::Hardware) {
-    calls.emplace_back("CreateHardwareDevice");
-    return DDERR_NO3D;
-  }
-  return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, make, device);
 }
 
 SdlPlatform::SdlPlatform(const SdlViewSettings& view) : system(view), display(&system, view), audio(new SdlAudioOutput) {

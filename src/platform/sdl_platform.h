@@ -103,8 +103,6 @@ class SdlDisplayDriver : public MemoryDisplayDriver {
   SdlDisplayDriver(SdlSystem* system, const SdlViewSettings& view);
   int32_t CreateDirectDraw(DisplayObject** directDraw) override;
   int32_t SetDisplayMode(DisplayObject* directDraw, int width, int height, int bitsPerPixel) override;
-  int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
-                       Device3D** device) override;
   // Releasing the display object gives up the full-screen picture: the window is hidden, as
   // the show's zero-sized window was once its display mode ended.
   void Release(DisplayObject* object) override;

@@ -136,15 +136,6 @@ int32_t WebDisplayDriver::CreateDirectDraw(DisplayObject** directDraw) {
   return result;
 }
 
-int32_t WebDisplayDriver::CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
-                                       Device3D** device) {
-  if (kind == DeviceKind::Hardware) {
-    calls.emplace_back("CreateHardwareDevice");
-    return DDERR_NO3D;
-  }
-  return MemoryDisplayDriver::CreateDevice(direct3D, kind, backBuffer, make, device);
-}
-
 void WebDisplayDriver::Release(DisplayObject* object) {
   if (object && object == directDraw_) {
     directDraw_ = nullptr;

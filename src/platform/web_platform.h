@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/display_driver.h"
+#include "platform/display_results.h"
 #include "platform/sound.h"
 #include "platform/system.h"
 
@@ -73,10 +74,11 @@ class WebPresenter : public Presenter {
 // device), and releasing the display object takes the picture off the page.
 class WebDisplayDriver : public MemoryDisplayDriver {
  public:
-  explicit WebDisplayDriver(WebPresenter* presenter) : MemoryDisplayDriver(presenter) {}
+  // No 3D hardware here: the software rasterizer is the RGB device.
+  explicit WebDisplayDriver(WebPresenter* presenter) : MemoryDisplayDriver(presenter) {
+    refusals[DisplayStep::CreateHardwareDevice] = DDERR_NO3D;
+  }
   int32_t CreateDirectDraw(DisplayObject** directDraw) override;
-  int32_t CreateDevice(DisplayObject* direct3D, DeviceKind kind, Surface* backBuffer, DeviceMaker make,
-                       Device3D** device) override;
   void Release(DisplayObject* object) override;
 
  private:

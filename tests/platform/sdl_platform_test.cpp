@@ -1,6 +1,8 @@
 // The live platform's keyboard on SDL's offscreen display: the show's keys as virtual keys,
 // and Alt+Enter switching between full screen and a window without the show seeing it.
 #include "platform/sdl_platform.h"
+#include "platform/display_results.h"
+#include "raster/software_device.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -97,3 +99,14 @@ TEST_F(SdlOffscreen, TheShowsWindowFillsTheDesktopAndTheClockCanBeSet) {
 }
 
 }  // namespace
+
+// Behind the window there is no 3D hardware: asked for it, the driver says so as the era's
+// did, and the show goes on to the RGB device.
+TEST(SdlDisplayDriverDevices, HardwareIsRefusedAsAbsent) {
+  SdlDisplayDriver driver(nullptr, SdlViewSettings{});
+  Device3D* device = nullptr;
+  EXPECT_EQ(driver.CreateDevice(nullptr, DeviceKind::Hardware, nullptr, MakeSoftwareDevice, &device), DDERR_NO3D);
+  EXPECT_EQ(device, nullptr);
+  ASSERT_FALSE(driver.calls.empty());
+  EXPECT_EQ(driver.calls.back(), "CreateHardwareDevice");
+}
